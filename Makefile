@@ -1,0 +1,34 @@
+# The two commands: `make play` builds and starts the game, `make test` builds and runs every test.
+BUILD := build
+ASAN_BUILD := build-asan
+JOBS := $(shell nproc)
+XVFB := xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp"
+
+.PHONY: play test build test-plain test-sanitize bench screenshots clean
+
+play:
+	bash scripts/setup.sh play
+	cmake -S . -B $(BUILD) -DTARVO_TESTS=OFF >/dev/null
+	cmake --build $(BUILD) -j $(JOBS)
+	cd $(BUILD) && ./tarvo-rink
+
+build:
+	cmake -S . -B $(BUILD) -DTARVO_TESTS=ON >/dev/null
+	cmake --build $(BUILD) -j $(JOBS)
+
+# Every test twice: once in the plain build, once under AddressSanitizer and
+# UndefinedBehaviorSanitizer, both headless under a virtual X server.
+test:
+	bash scripts/setup.sh test
+	$(MAKE) --no-print-directory test-plain test-sanitize
+
+test-plain: build
+	cd $(BUILD) && $(XVFB) ctest --output-on-failure -j $(JOBS)
+
+test-sanitize:
+	cmake -S . -B $(ASAN_BUILD) -DTARVO_TESTS=ON -DTARVO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && $(XVFB) ctest --output-on-failure -j $(JOBS)
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the game needs (play), its tests need (test) or its benchmarks need (bench).
+set -euo pipefail
+
+play_packages="cmake make g++ pkg-config libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev
+  freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libfreetype-dev libjpeg62-turbo-dev fonts-dejavu-core"
+test_packages="$play_packages xvfb xauth xdotool x11-apps imagemagick python3 googletest libgtest-dev
+  clang libclang-rt-14-dev valgrind"
+bench_packages="$test_packages libbenchmark-dev"
+
+case "${1:-play}" in
+  play) wanted=$play_packages ;;
+  test) wanted=$test_packages ;;
+  bench) wanted=$bench_packages ;;
+  *) echo "usage: $0 play|test|bench" >&2; exit 2 ;;
+esac
+
+missing=()
+for package in $wanted; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing Debian packages: ${missing[*]}"
+if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+echo "Installed: ${missing[*]}"

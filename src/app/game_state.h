@@ -1,0 +1,131 @@
+// The one record of all game state, grouped by how long each field lives.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+struct Mix_Chunk;
+struct GLUquadric;
+
+typedef uint8_t u8;
+typedef int32_t i32;
+typedef uint32_t u32;
+typedef float f32;
+
+// Slot and chunk counts of the asset tables.
+enum { TEXTURE_SLOTS = 42, SOUND_CHUNKS = 12, KEY_CODES = 256 };
+
+// Room for the frame-rate read-out: the longest number text the formatter can
+// give ("-1.23e+308" and the like) plus " fps" and the terminator.
+enum { FPS_TEXT_SIZE = 32 };
+
+// Every field carries its load value: the program relies on them before the
+// first instruction runs (it opens on the intro, and the settings defaults are
+// simply these values). Nothing copies, resets or frees the record as a whole.
+struct GameState {
+    // ---- Whole run: screens and toggles --------------------------------------
+    u8 introActive = 1;   // the intro is shown and animated
+    u8 menuActive = 0;    // the menu is shown and takes mouse and keyboard
+    u8 matchActive = 0;   // a match is shown and runs
+    u8 cameraMode = 0;    // match paused, keys turn the camera
+    u8 showFps = 0;       // frame counter shown in the match
+    u8 lightingOn = 1;    // GL_LIGHTING and GL_COLOR_MATERIAL enabled
+
+    // ---- Whole run: settings, read from and written to tarvo.ini -------------
+    u8 music = 1;
+    u8 effects = 1;
+    char p1name[12] = "player 1";
+    char p2name[12] = "player 2";
+    f32 difficulty = 11.0f;   // divisor of every match speed; menu offers 9, 11, 13
+    i32 resolution = 1;       // 0 = 640x480, 1 = 800x600, 2 = 1024x768
+    i32 mode = 1;             // 1 = full-screen game mode, 0 = window
+    i32 p1Up = 97, p1Down = 122, p1Pass = 32;    // a, z, space
+    i32 p2Up = 101, p2Down = 103, p2Pass = 100;  // GLUT up, down, left
+    f32 camAngleX = 0.0f, camAngleY = 0.0f, camAngleZ = 0.0f;
+    f32 camZoom = 0.0f;
+
+    // ---- Once per run: the intro animation -----------------------------------
+    f32 introLogo1X = -300.0f;
+    f32 introLogo2X = 300.0f;
+    f32 introClearRed = 0.5f;
+    f32 introClearBlue = 1.0f;
+    u8 introSliding = 1;
+    i32 introShake = 5;        // sign flips at every shake
+    i32 introShakeCount = 0;   // 0 to 16
+
+    // ---- Whole run: clocks (milliseconds of the tick counter) ----------------
+    u32 frameTick = 0, frameLastTick = 0;
+    f32 frameDelta = 0.0f;     // time base of every movement, at most 15
+    f32 animClockMs = 0.0f;    // gathered toward the next intro or ground step
+    u32 fpsTick = 0, fpsLastTick = 0;
+    u32 fpsAccMs = 0;
+    i32 fpsFrames = 0;
+    i32 fps = 0;
+    u32 pointDelayTick = 0, pointDelayLastTick = 0;
+    u32 pointDelayMs = 0;      // 0 = after-point timer not running
+    u8 pointDelayDone = 0;
+
+    // ---- Per match: chosen in the menu, kept between matches -----------------
+    i32 playground = 0;        // 1 = "tennis", 2 = "futuristic"
+    u8 vsComputer = 0;         // player 2 is the computer
+    u8 p2Human = 0;            // player 2's keys move bat 2
+
+    // ---- Per match: put back by resetMatch and at each rally -----------------
+    i32 p1Points = 0, p2Points = 0;
+    i32 p1Games = 0, p2Games = 0;
+    i32 pointPending = 1;      // the rally's point is still to be credited
+    i32 animFrame = 0;         // ground animation frame 0 to 5
+    f32 ballX = 0.0f, ballY = 0.0f;
+    f32 ballVelX = 0.0f, ballVelY = 0.0f;
+    f32 ballAngle = 180.0f;    // degrees, 0 = toward player 2
+    u8 ballInPlay = 0;
+    f32 p1BatY = 0.0f, p2BatY = 0.0f;
+    u8 computerTracking = 0;
+
+    // ---- Menu: recomputed by every pointer motion ----------------------------
+    i32 menuPage = 0;          // 0 to 7; 10 and 11 are click actions
+    i32 menuHoverPage = 0;     // where a click at the pointer leads
+    u8 hoverHit = 0;
+    u8 hoverSoundArmed = 0;
+    u8 hoverOnDifficulty = 0;
+    f32 hoverDifficulty = 0.0f;
+    u8 glowVisible = 0;
+    f32 glowX = 0.0f, glowY = 0.0f;
+    i32 keyCaptureStep = 0;    // 1 up, 2 down, 3 pass
+
+    // ---- Whole run: input and window -----------------------------------------
+    u8 keyHeld[KEY_CODES] = {};  // character and special-key codes share it
+    i32 windowWidth = 0, windowHeight = 0;
+
+    // ---- Whole run: resources --------------------------------------------------
+    u32 textures[TEXTURE_SLOTS] = {};
+    Mix_Chunk* soundChunks[SOUND_CHUNKS] = {};
+    u32 fontLists = 0;         // 256 glyph lists
+    i32 fontBuildIndex = 0;
+    u32 matchLists = 0;        // 11 match lists
+    u32 menuLists = 0;         // 27 menu lists
+    u32 introLists = 0;        // 2 intro lists
+    GLUquadric* sphereQuadric = nullptr;
+    FILE* settingsFile = nullptr;
+    char fpsText[FPS_TEXT_SIZE] = {};
+
+    // ---- Fixed light colours and positions -------------------------------------
+    // glLightfv reads four components, so each colour carries an alpha of 1
+    // that has no visible effect (lit geometry is never blended).
+    f32 ground1Light1Color[4] = {0.0f, 1.0f, 0.0f, 1.0f};
+    f32 ground1Light2Color[4] = {1.0f, 0.0f, 0.0f, 1.0f};
+    f32 ground2Light1Color[4] = {-0.6f, 1.0f, -0.3f, 1.0f};
+    f32 ground2Light2Color[4] = {1.0f, -0.6f, -0.3f, 1.0f};
+    f32 light3Ambient[4] = {0.5f, 0.5f, 0.5f, 1.0f};
+    f32 light1Position[4] = {0.0f, 0.5f, 0.5f, 1.0f};
+    f32 light2Position[4] = {2.0f, 0.5f, 0.5f, 1.0f};
+    f32 light3Position[4] = {1.0f, 0.5f, 0.5f, 1.0f};
+};
+
+// The single instance, shared by every part of the game.
+extern GameState game;
+
+// True when a key code can index keyHeld; codes outside 0-255 (from an edited
+// settings file or an unusual platform) are ignored by the table and its readers.
+inline bool keyCodeValid(int code) { return code >= 0 && code < KEY_CODES; }
+inline bool keyIsHeld(int code) { return keyCodeValid(code) && game.keyHeld[code] != 0; }

@@ -1,0 +1,17 @@
+// Program entry: brings SDL up as its main wrapper would, then runs the game.
+#include <SDL.h>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/startup.h"
+
+// SDL 1.2 has no main wrapper on this platform, so main does its work: SDL with
+// no subsystem and no parachute (the timer starts with it), and SDL_Quit at exit.
+int main(int argc, char** argv) {
+    if (SDL_Init(SDL_INIT_NOPARACHUTE) < 0) {
+        fprintf(stderr, "SDL initialization failed: %s\n", SDL_GetError());
+        return 0;  // the game always ends with status 0
+    }
+    atexit(SDL_Quit);
+    return gameMain(argc, argv);
+}

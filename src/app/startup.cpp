@@ -1,0 +1,134 @@
+// Start-up of the game: settings, sound, window or game mode, fixed GL state, callbacks, main loop.
+#include "app/startup.h"
+
+#include <GL/freeglut.h>
+#include <GL/glu.h>
+#include <cmath>
+
+#include "app/game_state.h"
+#include "app/platform.h"
+#include "app/settings.h"
+#include "assets/sound.h"
+#include "assets/textures.h"
+#include "input/keyboard.h"
+#include "match/clock.h"
+#include "menu/clicks.h"
+#include "menu/hover.h"
+#include "menu/screens.h"
+#include "render/lists.h"
+#include "render/scene.h"
+
+bool resolutionSize(int resolution, int* width, int* height) {
+    switch (resolution) {
+    case 0: *width = 640; *height = 480; return true;
+    case 1: *width = 800; *height = 600; return true;
+    case 2: *width = 1024; *height = 768; return true;
+    default: return false;
+    }
+}
+
+const char* resolutionGameModeString(int resolution) {
+    switch (resolution) {
+    case 0: return "640x480:16";
+    case 1: return "800x600:16";
+    case 2: return "1024x768:16";
+    default: return nullptr;
+    }
+}
+
+// A plain window at (0, 0) titled "Tarvo Rink", of the configured size when the
+// resolution names one (otherwise GLUT's default size).
+static void openWindow() {
+    int width, height;
+    if (resolutionSize(game.resolution, &width, &height)) glutInitWindowSize(width, height);
+    glutInitWindowPosition(0, 0);
+    glutCreateWindow("Tarvo Rink");
+}
+
+int gameMain(int argc, char** argv) {
+    glutInit(&argc, argv);
+    initApplication();
+    loadBaseTextures();
+    buildDisplayLists();
+    registerCallbacks();
+    glutMainLoop();
+    return 0;
+}
+
+void initApplication() {
+    loadSettings();
+    if (game.music || game.effects) initSound();
+    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+    bool haveScreen = false;
+    if (game.mode == 1) {
+        const char* modeString = resolutionGameModeString(game.resolution);
+        if (modeString) glutGameModeString(modeString);
+        if (glutGameModeGet(GLUT_GAME_MODE_POSSIBLE)) {
+            glutEnterGameMode();
+            haveScreen = glutGameModeGet(GLUT_GAME_MODE_ACTIVE) != 0;
+        }
+    } else if (game.mode == 0) {
+        openWindow();
+        haveScreen = true;
+    }
+    // Game mode refused (as on a virtual display) or a mode value that names
+    // neither: without this the game would run with no window at all, so it
+    // opens the same window that window mode would.
+    if (!haveScreen) openWindow();
+    initGLState();
+}
+
+void initGLState() {
+    platform.setCursor(GLUT_CURSOR_NONE);  // hidden while the intro runs
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glCullFace(GL_BACK);
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_TEXTURE_2D);
+    glDepthFunc(GL_LEQUAL);
+    glEnable(GL_DEPTH_TEST);
+    // Blending lightens what lies below; the drawers switch it on where needed.
+    glBlendFunc(GL_ONE_MINUS_DST_COLOR, GL_ONE);
+    glShadeModel(GL_SMOOTH);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    glEnable(GL_COLOR_MATERIAL);
+    glEnable(GL_LIGHTING);
+    game.sphereQuadric = gluNewQuadric();
+    gluQuadricNormals(game.sphereQuadric, GLU_SMOOTH);
+    gluQuadricTexture(game.sphereQuadric, GL_TRUE);
+}
+
+void registerCallbacks() {
+    glutReshapeFunc(onReshape);
+    glutDisplayFunc(onDisplay);
+    glutKeyboardFunc(onKeyboard);
+    glutKeyboardUpFunc(onKeyboardUp);
+    glutSpecialFunc(onSpecial);
+    glutSpecialUpFunc(onSpecialUp);
+    glutMouseFunc(onMouse);
+    glutPassiveMotionFunc(onPassiveMotion);
+    glutIdleFunc(onIdle);
+}
+
+void onReshape(int width, int height) {
+    glViewport(0, 0, width, height);
+    game.windowWidth = width;
+    game.windowHeight = height;
+    int configuredWidth, configuredHeight;
+    if (resolutionSize(game.resolution, &configuredWidth, &configuredHeight))
+        glutReshapeWindow(configuredWidth, configuredHeight);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    // A window squeezed to no height would give an infinite aspect ratio; the
+    // reshape that snaps it back follows at once, so any finite value will do.
+    double aspect = height > 0 ? (double)width / (double)height : 1.0;
+    gluPerspective(45.0, aspect, (double)0.1f, 10.0);
+    gluLookAt(1.0, 0.5, 2.1, 1.0, 0.5, 0.0, 0.0, 1.0, 0.0);
+}
+
+void onDisplay() {
+    if (game.introActive) drawIntroScreen();
+    if (game.menuActive) drawMenu();
+    if (game.matchActive) drawMatch();
+    glFlush();
+    glutSwapBuffers();
+}

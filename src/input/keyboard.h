@@ -1,0 +1,7 @@
+// The keyboard callbacks: held keys, Escape, Enter and F1-F4.
+#pragma once
+
+void onKeyboard(unsigned char key, int x, int y);
+void onKeyboardUp(unsigned char key, int x, int y);
+void onSpecial(int key, int x, int y);
+void onSpecialUp(int key, int x, int y);

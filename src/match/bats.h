@@ -1,0 +1,5 @@
+// The bats, the serve, the computer opponent and the camera keys.
+#pragma once
+
+void moveBatsAndCamera();
+void moveComputerBat();

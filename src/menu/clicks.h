@@ -1,0 +1,6 @@
+// Mouse clicks in the menu: change page, store the difficulty, start a match or quit.
+#pragma once
+
+void onMouse(int button, int state, int x, int y);
+void startMatch();
+void quitGame();

@@ -1,0 +1,5 @@
+// Display lists holding every piece of geometry the game draws.
+#pragma once
+
+void buildDisplayLists();
+void deleteDisplayLists();

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# The real game opens its window: with no settings file an 800 x 600 window at (0, 0) titled
+# "Tarvo Rink" (full-screen game mode is impossible on a virtual display), and it keeps running.
+set -u
+GAME=$1
+BUILD_DIR=$2
+source "$(dirname "$0")/lib/game.sh"
+
+make_workdir
+start_game
+wait_window || fail "window did not open"
+read -r x y w h < <(window_geometry)
+[ "$w" = 800 ] && [ "$h" = 600 ] || fail "window is ${w}x${h}, expected 800x600"
+[ "$x" = 0 ] && [ "$y" = 0 ] || fail "window at ($x, $y), expected (0, 0)"
+sleep 1
+kill -0 "$GAME_PID" 2>/dev/null || fail "game stopped running"
+stop_game
+echo "window opened at (0, 0), 800x600, and kept running"

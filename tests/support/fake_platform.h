@@ -1,0 +1,43 @@
+// Test stand-ins for the platform seam: a clock set by hand and a mixer that records every call.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct Mix_Chunk;
+
+// One call the game made through the seam.
+struct PlatformCall {
+    std::string function;  // "play", "fadeIn", "fadeOut", "volume", "free", "load", "open", "close", "initAudio", "cursor", "delay"
+    int channel = -1;
+    Mix_Chunk* chunk = nullptr;
+    int loops = 0;
+    int ms = 0;      // fade time, delay, or cursor id
+    int ticks = 0;
+    std::string path;  // for "load"
+};
+
+// Thrown by the stand-in for exit(), so a test can see the program end.
+struct ProgramExit {
+    int status;
+};
+
+namespace fake {
+extern uint32_t ticks;                 // what the clock reads
+extern std::vector<PlatformCall> calls;  // every recorded call, in order
+extern bool channelPlaying[8];         // what Mix_Playing reports per channel
+extern int redisplays;
+extern std::vector<std::string> missingSounds;  // paths whose load fails
+extern bool openAudioFails;
+extern Mix_Chunk chunks[];             // the stand-in chunks handed out by load
+}
+
+// Puts the stand-ins in place and clears their records.
+void installFakePlatform();
+// Puts the game state back to its load values and installs the stand-ins.
+void freshGame();
+// The recorded calls of one kind.
+std::vector<PlatformCall> callsOf(const std::string& function);
+// The stand-in chunk the fake loader gave out for sound index i.
+Mix_Chunk* fakeChunk(int index);
