@@ -1,7 +1,15 @@
 // The sound bank of twelve chunks and the fixed plan of mixer channels.
-// Not built yet: these procedures do nothing until their own work lands.
+// Loading and freeing the bank are not built yet; the menu music already plays through the seam.
 #include "assets/sound.h"
+
+#include "app/game_state.h"
+#include "app/platform.h"
 
 void initSound() {}
 void freeSounds() {}
-void fadeInMenuMusic() {}
+
+void fadeInMenuMusic() {
+    if (!game.music) return;
+    // Loops for ever, fades in over a second, no time limit.
+    platform.fadeInChannelTimed(CHANNEL_MENU_MUSIC, game.soundChunks[SOUND_MENU_MUSIC], -1, 1000, -1);
+}
