@@ -45,3 +45,77 @@ fail() {
   stop_game
   exit 1
 }
+
+# ---- Witnesses ----------------------------------------------------------------
+
+# Saves a PNG of the game window to $1.
+screenshot() {
+  xwd -silent -id "$WINDOW" | convert xwd:- "$1"
+}
+
+# Prints "R G B" (0-255) of the pixel at window coordinates (x, y), y from the top.
+pixel_at() {
+  convert "$1" -crop "1x1+$2+$3" -format '%[fx:int(255*r+0.5)] %[fx:int(255*g+0.5)] %[fx:int(255*b+0.5)]\n' info:
+}
+
+# Mean brightness (0-255) of a region WxH+X+Y of a screenshot.
+region_brightness() {
+  convert "$1" -crop "$2" -colorspace Gray -format '%[fx:int(255*mean)]' info:
+}
+
+# Start the game with SDL's disk audio driver writing every mixed sample to
+# $WORKDIR/audio.raw (22050 Hz, 16-bit, stereo).
+use_disk_audio() {
+  export SDL_AUDIODRIVER=disk
+  export SDL_DISKAUDIOFILE="$WORKDIR/audio.raw"
+  export SDL_DISKAUDIODELAY=10
+}
+
+# Byte length of the captured audio so far: a mark to measure sound from.
+audio_mark() {
+  stat -c %s "$WORKDIR/audio.raw" 2>/dev/null || echo 0
+}
+
+# Peak sample magnitude (0-32767) in the captured audio from byte $1 to byte $2 (or the end).
+audio_peak() {
+  python3 - "$WORKDIR/audio.raw" "$1" "${2:-}" <<'PY'
+import sys, array
+path, start, end = sys.argv[1], int(sys.argv[2]), sys.argv[3]
+data = open(path, 'rb').read()
+end = int(end) if end else len(data)
+start -= start % 4
+end -= end % 4
+samples = array.array('h', data[start:end])
+print(max((abs(s) for s in samples), default=0))
+PY
+}
+
+# ---- Input, as a player gives it ------------------------------------------------
+
+# Moves the pointer to window coordinates scaled from the 640 x 480 menu screen:
+# virtual x and y (y from the top), at the window's real size.
+pointer_to_menu() {
+  local w h
+  read -r _ _ w h < <(window_geometry)
+  xdotool mousemove --window "$WINDOW" "$(( $1 * w / 640 ))" "$(( $2 * h / 480 ))"
+}
+
+click() {
+  xdotool click 1
+}
+
+# Keys go to the focused window as real (XTEST) events, as a keyboard sends them.
+focus_game() {
+  xdotool windowfocus --sync "$WINDOW" 2>/dev/null || xdotool windowfocus "$WINDOW"
+}
+
+# Holds a key (xdotool key name) for $2 seconds.
+hold_key() {
+  xdotool keydown "$1"
+  sleep "$2"
+  xdotool keyup "$1"
+}
+
+tap_key() {
+  hold_key "$1" 0.08
+}
