@@ -1,7 +1,70 @@
 // Name typing and key capture on the settings pages.
-// Not built yet: these procedures do nothing until their own work lands.
 #include "input/entry.h"
 
-void captureKey(int) {}
-void typeNameChar(unsigned char) {}
-void finishNameEntry() {}
+#include <cstring>
+
+#include "app/game_state.h"
+
+enum { NAME_MAX_CHARS = 8 };
+
+// Length of a name; the last byte of its array counts as the terminator, so
+// nothing here reads or writes past the array even if the name lacks one.
+static size_t nameLength(const char* name) {
+    size_t length = 0;
+    while (length < sizeof(game.p1name) - 1 && name[length] != 0) length++;
+    return length;
+}
+
+// Fills the binding the capture page asks for next; the third key (pass) ends
+// the page. The step moves on with every key, whatever its value.
+static void captureInto(i32* up, i32* down, i32* pass, int code) {
+    switch (game.keyCaptureStep) {
+    case 1: *up = code; break;
+    case 2: *down = code; break;
+    case 3:
+        *pass = code;
+        game.menuPage = 2;
+        break;
+    default: break;
+    }
+    game.keyCaptureStep++;
+}
+
+void captureKey(int code) {
+    // A code the held-key table cannot hold could never be pressed in play;
+    // such a key is passed over and the page keeps asking for the same binding.
+    if (!keyCodeValid(code)) return;
+    if (game.menuPage == 4) captureInto(&game.p1Up, &game.p1Down, &game.p1Pass, code);
+    // Tested after the page-4 capture so its closing key is not taken twice.
+    if (game.menuPage == 5) captureInto(&game.p2Up, &game.p2Down, &game.p2Pass, code);
+}
+
+static void editName(char* name, unsigned char ch) {
+    size_t length = nameLength(name);
+    if (ch == 8) {
+        if (length > 0) name[length - 1] = 0;
+        return;
+    }
+    if (ch == 0 || length >= NAME_MAX_CHARS) return;
+    name[length] = (char)ch;
+    name[length + 1] = 0;
+}
+
+void typeNameChar(unsigned char ch) {
+    if (game.menuPage == 6) editName(game.p1name, ch);
+    if (game.menuPage == 7) editName(game.p2name, ch);
+}
+
+static void trimTrailingBlanks(char* name) {
+    size_t length = nameLength(name);
+    while (length > 0 && name[length - 1] == ' ') length--;
+    name[length] = 0;
+}
+
+void finishNameEntry() {
+    trimTrailingBlanks(game.p1name);
+    trimTrailingBlanks(game.p2name);
+    if (game.p1name[0] == 0) std::strcpy(game.p1name, "player 1");
+    if (game.p2name[0] == 0) std::strcpy(game.p2name, "player 2");
+    game.menuPage = 2;
+}

@@ -1,8 +1,74 @@
 // The keyboard callbacks: held keys, Escape, Enter and F1-F4.
-// Not built yet: these procedures do nothing until their own work lands.
 #include "input/keyboard.h"
 
-void onKeyboard(unsigned char, int, int) {}
-void onKeyboardUp(unsigned char, int, int) {}
-void onSpecial(int, int, int) {}
-void onSpecialUp(int, int, int) {}
+#include <GL/freeglut.h>
+
+#include "app/game_state.h"
+#include "app/platform.h"
+#include "assets/sound.h"
+#include "input/entry.h"
+#include "match/flow.h"
+
+enum { KEY_ENTER = 13, KEY_ESCAPE = 27 };
+
+// Escape steps back one screen. Each test sees the flags as they stand when it
+// is reached, so leaving a match or the intro does not also count as a menu Escape.
+static void escape() {
+    game.glowVisible = 0;
+    if (game.menuActive) {
+        if (game.menuPage == 4 || game.menuPage == 5) {
+            game.menuPage = 2;  // bindings captured so far stay
+        } else if (game.menuPage != 6 && game.menuPage != 7) {
+            game.menuPage = 0;  // a name page is left only with Enter
+        }
+    }
+    if (game.matchActive) returnToMenu();
+    if (game.introActive) {
+        game.introActive = 0;
+        game.menuActive = 1;
+        platform.setCursor(GLUT_CURSOR_RIGHT_ARROW);
+        fadeInMenuMusic();
+    }
+}
+
+void onKeyboard(unsigned char key, int, int) {
+    if (key == KEY_ENTER && (game.menuPage == 6 || game.menuPage == 7)) finishNameEntry();
+    if (key == KEY_ESCAPE) escape();
+    game.keyHeld[key] = 1;
+    if (game.menuActive) captureKey(key);
+    if (game.menuActive && key != KEY_ESCAPE) typeNameChar(key);
+}
+
+void onKeyboardUp(unsigned char key, int, int) { game.keyHeld[key] = 0; }
+
+void onSpecial(int key, int, int) {
+    if (keyCodeValid(key)) game.keyHeld[key] = 1;
+    if (game.matchActive) {
+        switch (key) {
+        case GLUT_KEY_F1: game.cameraMode = !game.cameraMode; break;
+        case GLUT_KEY_F2:
+            game.camAngleX = 0.0f;
+            game.camAngleY = 0.0f;
+            game.camAngleZ = 0.0f;
+            game.camZoom = 0.0f;
+            break;
+        case GLUT_KEY_F3:
+            if (game.lightingOn) {
+                glDisable(GL_LIGHTING);
+                game.lightingOn = 0;
+            } else {
+                glEnable(GL_LIGHTING);
+                game.lightingOn = 1;
+            }
+            break;
+        case GLUT_KEY_F4: game.showFps = !game.showFps; break;
+        default: break;
+        }
+    }
+    // Acts only on the key-capture pages, and only on codes the table can hold.
+    captureKey(key);
+}
+
+void onSpecialUp(int key, int, int) {
+    if (keyCodeValid(key)) game.keyHeld[key] = 0;
+}
