@@ -1,12 +1,251 @@
 // The intro screen and the menu pages.
-// Not built yet: these procedures do nothing until their own work lands.
 #include "menu/screens.h"
 
-void drawIntroScreen() {}
-void drawMenu() {}
-void drawMainPage() {}
-void drawPlaygroundPage() {}
-void drawSettingsPage() {}
-void drawExitPage() {}
-void drawKeyPage() {}
-void drawNamePage() {}
+#include <GL/gl.h>
+
+#include "app/game_state.h"
+#include "render/text.h"
+
+// Texture slots of the base set used by the intro and the menu.
+enum {
+    SLOT_FONT_NAME = 15,
+    SLOT_FONT = 16,
+    SLOT_LOGO_LEFT = 17,
+    SLOT_LOGO_RIGHT = 18,
+    SLOT_BACKGROUND = 19,
+    SLOT_TITLE = 20,
+    SLOT_SINGLE = 21,
+    SLOT_MULTI = 22,
+    SLOT_SETTINGS = 23,
+    SLOT_EXIT = 24,
+    SLOT_PANEL = 25,
+    SLOT_GLOW = 26,
+    SLOT_CORNER_LOGO = 27,
+    SLOT_GROUND1 = 29,
+    SLOT_GROUND2 = 30,
+    SLOT_YES = 31,
+    SLOT_NO = 32,
+    SLOT_EASY = 33,
+    SLOT_NORMAL = 34,
+    SLOT_HARD = 35,
+    SLOT_CHECK = 36,
+    SLOT_P1_KEYS = 37,
+    SLOT_P2_KEYS = 38,
+    SLOT_P1_NAME = 39,
+    SLOT_P2_NAME = 40,
+    SLOT_CLOSE = 41,
+};
+
+// Menu screen quads, by their place in the menu list block.
+enum {
+    LIST_TITLE = 0,
+    LIST_SINGLE = 1,
+    LIST_MULTI = 2,
+    LIST_SETTINGS = 3,
+    LIST_EXIT = 4,
+    LIST_MAIN_PANEL = 5,
+    LIST_BACKGROUND = 6,
+    LIST_GLOW_ITEM = 7,
+    LIST_CORNER_LOGO = 8,
+    LIST_GROUND_PANEL = 9,
+    LIST_GROUND1 = 10,
+    LIST_GROUND2 = 11,
+    LIST_GLOW_GROUND = 12,
+    LIST_SMALL_PANEL = 13,
+    LIST_YES = 14,
+    LIST_NO = 15,
+    LIST_GLOW_ANSWER = 16,
+    LIST_SETTINGS_PANEL = 17,
+    LIST_EASY = 18,
+    LIST_NORMAL = 19,
+    LIST_HARD = 20,
+    LIST_CHECK = 21,
+    LIST_P1_KEYS = 22,
+    LIST_P2_KEYS = 23,
+    LIST_P1_NAME = 24,
+    LIST_P2_NAME = 25,
+    LIST_CLOSE = 26,
+};
+
+static void bindSlot(int slot) { glBindTexture(GL_TEXTURE_2D, game.textures[slot]); }
+
+static void drawMenuList(int list, int slot) {
+    bindSlot(slot);
+    glCallList(game.menuLists + list);
+}
+
+// The hover glow, blended over the item whose corner the hover test chose.
+static void drawGlow(int list) {
+    if (!game.glowVisible) return;
+    glTranslatef(game.glowX, game.glowY, 0.0f);
+    drawMenuList(list, SLOT_GLOW);
+}
+
+// Both screens draw on the 640 x 480 virtual screen, whatever the window size.
+static void pushVirtualScreen() {
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0.0, 640.0, 0.0, 480.0, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+}
+
+void drawIntroScreen() {
+    glClearColor(game.introClearRed, 0.0f, game.introClearBlue, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
+    glEnable(GL_BLEND);
+    pushVirtualScreen();
+
+    glPushMatrix();
+    bindSlot(SLOT_LOGO_LEFT);
+    glTranslatef(game.introLogo1X, 0.0f, 0.0f);
+    glCallList(game.introLists + 0);
+    glPopMatrix();
+
+    bindSlot(SLOT_LOGO_RIGHT);
+    glTranslatef(game.introLogo2X, 0.0f, 0.0f);
+    glCallList(game.introLists + 1);
+
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+    if (game.lightingOn) glEnable(GL_LIGHTING);
+}
+
+void drawMenu() {
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
+    pushVirtualScreen();
+
+    drawMenuList(LIST_BACKGROUND, SLOT_BACKGROUND);
+    glEnable(GL_BLEND);
+    drawMenuList(LIST_TITLE, SLOT_TITLE);
+    drawMenuList(LIST_CORNER_LOGO, SLOT_CORNER_LOGO);
+
+    switch (game.menuPage) {
+    case 0: drawMainPage(); break;
+    case 1: drawPlaygroundPage(); break;
+    case 2: drawSettingsPage(); break;
+    case 3: drawExitPage(); break;
+    case 4:
+    case 5: drawKeyPage(); break;
+    case 6:
+    case 7: drawNamePage(); break;
+    default: break;  // background and logos only
+    }
+
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    if (game.lightingOn) glEnable(GL_LIGHTING);
+    glEnable(GL_DEPTH_TEST);
+}
+
+void drawMainPage() {
+    drawMenuList(LIST_MAIN_PANEL, SLOT_PANEL);
+    bindSlot(SLOT_FONT);
+    drawText(256, 360, "main menu");
+    glDisable(GL_BLEND);
+    drawMenuList(LIST_SINGLE, SLOT_SINGLE);
+    drawMenuList(LIST_MULTI, SLOT_MULTI);
+    drawMenuList(LIST_SETTINGS, SLOT_SETTINGS);
+    drawMenuList(LIST_EXIT, SLOT_EXIT);
+    glEnable(GL_BLEND);
+    drawGlow(LIST_GLOW_ITEM);
+    glDisable(GL_BLEND);
+}
+
+void drawPlaygroundPage() {
+    drawMenuList(LIST_GROUND_PANEL, SLOT_PANEL);
+    bindSlot(SLOT_FONT);
+    drawText(200, 360, "select playground");
+    drawText(208, 145, "tennis");
+    drawText(322, 145, "futuristic");
+    glDisable(GL_BLEND);
+    drawMenuList(LIST_GROUND1, SLOT_GROUND1);
+    drawMenuList(LIST_GROUND2, SLOT_GROUND2);
+    glEnable(GL_BLEND);
+    drawGlow(LIST_GLOW_GROUND);
+    glDisable(GL_BLEND);
+    glLoadIdentity();
+}
+
+// Bottom of the check mark for the difficulty in force; values read from the
+// settings file that lie between the offered ones take the nearest row.
+static f32 checkMarkY() {
+    if (game.difficulty < 10.0f) return 136.0f;   // hard
+    if (game.difficulty <= 12.0f) return 186.0f;  // normal
+    return 236.0f;                                // easy
+}
+
+void drawSettingsPage() {
+    drawMenuList(LIST_SETTINGS_PANEL, SLOT_PANEL);
+    bindSlot(SLOT_FONT);
+    drawText(265, 360, "settings");
+    drawText(78, 295, "difficulty");
+    drawText(265, 295, "controls");
+    drawText(457, 295, "names");
+    glDisable(GL_BLEND);
+    drawMenuList(LIST_EASY, SLOT_EASY);
+    drawMenuList(LIST_NORMAL, SLOT_NORMAL);
+    drawMenuList(LIST_HARD, SLOT_HARD);
+    drawMenuList(LIST_P1_KEYS, SLOT_P1_KEYS);
+    drawMenuList(LIST_P2_KEYS, SLOT_P2_KEYS);
+    drawMenuList(LIST_CLOSE, SLOT_CLOSE);
+    drawMenuList(LIST_P1_NAME, SLOT_P1_NAME);
+    drawMenuList(LIST_P2_NAME, SLOT_P2_NAME);
+    glEnable(GL_BLEND);
+    drawGlow(LIST_GLOW_ITEM);
+    glLoadIdentity();
+    bindSlot(SLOT_CHECK);
+    glTranslatef(185.0f, checkMarkY(), 0.0f);
+    glCallList(game.menuLists + LIST_CHECK);
+    glDisable(GL_BLEND);
+    glLoadIdentity();
+}
+
+void drawExitPage() {
+    drawMenuList(LIST_SMALL_PANEL, SLOT_PANEL);
+    bindSlot(SLOT_FONT);
+    drawText(235, 230, "really exit?");
+    glDisable(GL_BLEND);
+    drawMenuList(LIST_YES, SLOT_YES);
+    drawMenuList(LIST_NO, SLOT_NO);
+    glEnable(GL_BLEND);
+    drawGlow(LIST_GLOW_ANSWER);
+    glDisable(GL_BLEND);
+    glLoadIdentity();
+}
+
+// The key pages are driven by the keyboard: no items, no glow.
+void drawKeyPage() {
+    drawMenuList(LIST_SMALL_PANEL, SLOT_PANEL);
+    bindSlot(SLOT_FONT);
+    switch (game.keyCaptureStep) {
+    case 1: drawText(230, 223, "   move up"); break;
+    case 2: drawText(230, 223, "  move down"); break;
+    case 3: drawText(230, 223, "pass the ball"); break;
+    default: break;  // capture finished or not begun: no prompt
+    }
+}
+
+// The name pages are driven by the keyboard: no items, no glow.
+void drawNamePage() {
+    drawMenuList(LIST_SMALL_PANEL, SLOT_PANEL);
+    bindSlot(SLOT_FONT);
+    drawText(246, 238, "enter name:");
+    bindSlot(SLOT_FONT_NAME);
+    drawText(246, 206, game.menuPage == 7 ? game.p2name : game.p1name);
+}
