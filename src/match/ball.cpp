@@ -1,6 +1,156 @@
 // The ball: bat hits, side boards, the heading and the step's velocity.
-// Not built yet: these procedures do nothing until their own work lands.
 #include "match/ball.h"
 
-void stepBall() {}
-void advanceBall() {}
+#include <cmath>
+#include <cstdlib>
+
+#include "app/game_state.h"
+#include "app/platform.h"
+#include "assets/sound.h"
+
+// Bat lines: the ball lies on x = 0 for player 1's bat and x = 1.45 for player 2's.
+static const double P1_LINE = 0.0;
+static const double P2_LINE = 1.45;
+// How far along x a bat reaches: player 1's from -0.035 up to (not including)
+// 0.001, player 2's from beyond 1.449 up to 1.485.
+static const double P1_REACH_BACK = -0.035;
+static const double P1_REACH_FRONT = 0.001;
+static const double P2_REACH_FRONT = 1.449;
+static const double P2_REACH_BACK = 1.485;
+// Half a bat's length, and where its two edges begin.
+static const double BAT_HALF = 0.115;
+static const double BAT_EDGE = 0.1;
+// A ball this close to a side board bounces off it.
+static const double BOARD_TOUCH = 0.474;
+// The ball's centre never goes beyond this across the field.
+static const double BOARD_STOP = 0.475;
+static const double PI = 3.1416;
+
+// The current playground's sound of one kind, or none outside a playground.
+static Mix_Chunk* groundSound(int ground1Chunk, int ground2Chunk) {
+    if (game.playground == 1) return game.soundChunks[ground1Chunk];
+    if (game.playground == 2) return game.soundChunks[ground2Chunk];
+    return nullptr;
+}
+
+// An effect sound that never restarts over itself.
+static void playOnSilentChannel(int channel, int ground1Chunk, int ground2Chunk) {
+    if (!game.effects) return;
+    if (game.playground != 1 && game.playground != 2) return;
+    if (platform.playing(channel)) return;
+    platform.playChannelTimed(channel, groundSound(ground1Chunk, ground2Chunk), 0, -1);
+}
+
+// The heading's direction across the field: positive toward +y.
+static double headingAcross() { return sin(game.ballAngle / 180 * PI); }
+
+void stepBall() {
+    bool hit = false;
+    bool edge = false;
+
+    // Bat 1: a hit near either end sends the ball off at a fixed 40 degrees.
+    if (game.ballX >= P1_REACH_BACK && game.ballX < P1_REACH_FRONT) {
+        if (game.p1BatY - BAT_HALF <= game.ballY && game.ballY <= game.p1BatY + BAT_HALF) {
+            game.computerTracking = 1;
+            hit = true;
+        }
+        if (game.p1BatY + BAT_EDGE <= game.ballY && game.ballY <= game.p1BatY + BAT_HALF) {
+            game.ballAngle = 40;
+            edge = true;
+        }
+        if (game.p1BatY - BAT_HALF <= game.ballY && game.ballY <= game.p1BatY - BAT_EDGE) {
+            game.ballAngle = 320;
+            edge = true;
+        }
+    }
+    // Bat 2: the computer's returns carry an extra spread of -19..20 degrees,
+    // drawn from the sequence the previous hit left.
+    if (game.ballX > P2_REACH_FRONT && game.ballX <= P2_REACH_BACK) {
+        if (game.p2BatY - BAT_HALF <= game.ballY && game.ballY <= game.p2BatY + BAT_HALF) {
+            game.computerTracking = 0;
+            hit = true;
+            if (game.vsComputer) {
+                int spread = rand() % 40;
+                if (spread > 20) spread -= 40;
+                game.ballAngle += spread;
+            }
+        }
+        if (game.p2BatY + BAT_EDGE <= game.ballY && game.ballY <= game.p2BatY + BAT_HALF) {
+            game.ballAngle = 140;
+            edge = true;
+        }
+        if (game.p2BatY - BAT_HALF <= game.ballY && game.ballY <= game.p2BatY - BAT_EDGE) {
+            game.ballAngle = 220;
+            edge = true;
+        }
+    }
+
+    // A middle hit mirrors the heading with a small spread, and the hitting
+    // player may bend it with their up or down key.
+    if (hit && !edge) {
+        srand(platform.getTicks());
+        int spread = rand() % 20;
+        if (spread > 10) spread -= 20;
+        game.ballAngle += spread;
+
+        if (game.ballAngle > 180)
+            game.ballAngle = 540 - game.ballAngle;
+        else
+            game.ballAngle = 180 - game.ballAngle;
+
+        if (game.ballX < P1_REACH_FRONT) {
+            if (keyIsHeld(game.p1Up)) game.ballAngle += 20;
+            if (keyIsHeld(game.p1Down)) game.ballAngle -= 20;
+            if (game.ballAngle > 40 && game.ballAngle <= 90) game.ballAngle = 40;
+            if (game.ballAngle >= 270 && game.ballAngle < 320) game.ballAngle = 320;
+        }
+        if (game.ballX > P2_REACH_FRONT) {
+            // Bat 2 sends toward -x, so up (toward +y) takes degrees away.
+            if (!game.vsComputer) {
+                if (keyIsHeld(game.p2Up)) game.ballAngle -= 20;
+                if (keyIsHeld(game.p2Down)) game.ballAngle += 20;
+            }
+            if (game.ballAngle < 140) game.ballAngle = 140;
+            if (game.ballAngle > 220) game.ballAngle = 220;
+        }
+    }
+
+    // Side boards reverse the ball's way across the field. Only a ball headed
+    // into the board turns: one already leaving it, but still within touching
+    // distance after a short step, keeps its way instead of being sent back.
+    bool intoUpperBoard = game.ballY >= BOARD_TOUCH && headingAcross() > 0;
+    bool intoLowerBoard = game.ballY <= -BOARD_TOUCH && headingAcross() < 0;
+    if (intoUpperBoard || intoLowerBoard) {
+        playOnSilentChannel(CHANNEL_BOARD, SOUND_GROUND1_BOARD, SOUND_GROUND2_BOARD);
+        game.ballAngle = 360 - game.ballAngle;
+    }
+
+    // This step's move: the speed never changes, only the heading does.
+    double step = game.frameDelta / game.difficulty * 0.02;
+    game.ballVelX = (float)(cos(game.ballAngle / 180 * PI) * step);
+    game.ballVelY = (float)(sin(game.ballAngle / 180 * PI) * step);
+
+    // A hit never carries the ball back behind its bat's line: it is set on the
+    // line for this step and met by the bat again in the next.
+    if (hit) {
+        if (game.ballX + game.ballVelX <= P1_LINE) {
+            game.ballX = (float)P1_LINE;
+            game.ballVelX = 0;
+        }
+        if (game.ballX + game.ballVelX >= P2_LINE) {
+            game.ballX = (float)P2_LINE;
+            game.ballVelX = 0;
+        }
+        playOnSilentChannel(CHANNEL_BAT, SOUND_GROUND1_BAT, SOUND_GROUND2_BAT);
+    }
+}
+
+void advanceBall() {
+    game.ballX += game.ballVelX;
+    if (game.ballY + game.ballVelY < -BOARD_STOP)
+        game.ballY = (float)-BOARD_STOP;
+    else if (game.ballY + game.ballVelY > BOARD_STOP)
+        game.ballY = (float)BOARD_STOP;
+    else
+        game.ballY += game.ballVelY;
+}
