@@ -75,10 +75,13 @@ static void readCamera(f32* setting) {
 // The key word line ("p1name:"), then the name: the rest of the next line up to
 // its end, at most 8 characters. Blanks that start the line are skipped with the
 // line end before it; what is left of a longer line is read as the next key word.
+// A line that starts with a zero byte holds no name at all: taken, it would be
+// saved as an empty line that the next start skips, shifting every later setting.
 static void readName(char* name) {
     char line[9];
     fscanf(game.settingsFile, "%*s\n");
-    if (fscanf(game.settingsFile, "%8[^\n]", line) == 1) memcpy(name, line, strlen(line) + 1);
+    if (fscanf(game.settingsFile, "%8[^\n]", line) == 1 && line[0] != '\0')
+        memcpy(name, line, strlen(line) + 1);
 }
 
 void loadSettings() {

@@ -26,13 +26,15 @@ const char defaultFile[] =
     "p1name: \nplayer 1\np2name: \nplayer 2\n"
     "p1Up= 97\np1Down= 122\np1Pass= 32\np2Up= 101\np2Down= 103\np2Pass= 100\n";
 
-// The default file with one line (counted from 1) replaced.
-std::string defaultWith(int line, const std::string& text) {
-    std::istringstream in(defaultFile);
+// A file with one line (counted from 1) replaced.
+std::string replaceLine(const std::string& file, int line, const std::string& text) {
+    std::istringstream in(file);
     std::string out, current;
     for (int n = 1; std::getline(in, current); ++n) out += (n == line ? text : current) + "\n";
     return out;
 }
+
+std::string defaultWith(int line, const std::string& text) { return replaceLine(defaultFile, line, text); }
 
 void writeFile(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
@@ -195,6 +197,9 @@ TEST_F(SettingsFile, FilesReadByPositionWithFormattedConversions) {
              strcpy(s.p2name, "bob\r");
              s.p1Up = 1, s.p1Down = 2, s.p1Pass = 3, s.p2Up = 4, s.p2Down = 5, s.p2Pass = 6;
          }},
+        {"a zero byte ends a name, and a name line starting with one keeps the name",
+         replaceLine(defaultWith(11, std::string("ab\0cd", 5)), 13, std::string("\0xyz", 4)),
+         [](GameState& s) { strcpy(s.p1name, "ab"); }},
         {"a key word of any length is skipped whole",
          longWord + " 0\n" + defaultWith(14, longWord + " 65").substr(9),
          [](GameState& s) { s.music = 0; s.p1Up = 65; }},
