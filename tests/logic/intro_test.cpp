@@ -69,16 +69,3 @@ TEST_P(IntroTimeline, BangShakesFadeAndSlideOutIntoTheMenu) {
 }
 
 INSTANTIATE_TEST_SUITE_P(StepTimes, IntroTimeline, ::testing::Values(15u, 5u));
-
-TEST(Intro, SilentWithEffectsAndMusicOff) {
-    freshGame();
-    game.effects = 0;
-    game.music = 0;
-    for (int n = 0; n < 100000 && game.introActive; n++) {
-        fake::ticks += 15;
-        onIdle();
-    }
-    EXPECT_TRUE(game.menuActive);
-    EXPECT_TRUE(callsOf("play").empty());
-    EXPECT_TRUE(callsOf("fadeIn").empty());
-}

@@ -97,8 +97,6 @@ TEST_P(WholeMatch, EndsWithThreeGamesAndReturnsToTheMainMenu) {
     auto cursors = callsOf("cursor");
     ASSERT_EQ(cursors.size(), 1u);
     EXPECT_EQ(cursors[0].ms, GLUT_CURSOR_RIGHT_ARROW);
-    printf("difficulty %.0f: %d:%d points, games %d:%d, %.1f s of play, longest rally %.1f s\n", game.difficulty,
-           p1Won, p2Won, game.p1Games, game.p2Games, (fake::ticks - 30000) / 1000.0, longestRally / 1000.0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Difficulties, WholeMatch, ::testing::Values(9.0f, 11.0f, 13.0f));
