@@ -2,3 +2,5 @@
 #pragma once
 
 void drawMatch();
+// The frame-rate read-out in fpsText: the count in whole digits, then " fps".
+void writeFpsText();
