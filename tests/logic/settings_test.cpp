@@ -170,13 +170,13 @@ TEST_F(SettingsFile, FilesReadByPositionWithFormattedConversions) {
              s.p1Up = 2, s.p1Down = 97, s.p1Pass = 122, s.p2Up = 32, s.p2Down = 101, s.p2Pass = 103;
          }},
         {"a leading 0 means octal", defaultWith(14, "p1Up= 010"), [](GameState& s) { s.p1Up = 8; }},
-        {"hexadecimal", defaultWith(15, "p1Down= 0x1F"), [](GameState& s) { s.p1Down = 31; }},
-        {"music 256 is off, effects -1 on",
+        {"a leading 0x means hexadecimal", defaultWith(15, "p1Down= 0x1F"), [](GameState& s) { s.p1Down = 31; }},
+        {"the sound flags keep the low 8 bits; any integer takes a sign and a base",
          "music= 256\neffects= -1\nresolution= -0x2\n",
          [](GameState& s) { s.music = 0; s.effects = 255; s.resolution = -2; }},
-        {"floats without decimals or with an exponent", defaultWith(9, "camZoom= 1"),
+        {"a float without decimals", defaultWith(9, "camZoom= 1"),
          [](GameState& s) { s.camZoom = 1.0f; }},
-        {"exponent", defaultWith(5, "difficulty= 1.3e1"), [](GameState& s) { s.difficulty = 13.0f; }},
+        {"a float with an exponent", defaultWith(5, "difficulty= 1.3e1"), [](GameState& s) { s.difficulty = 13.0f; }},
         {"lines in another order assign in file order",
          "effects= 0\nmusic= 1\nresolution= 0\nmode= 0\n",
          [](GameState& s) { s.music = 0; s.effects = 1; s.resolution = 0; s.mode = 0; }},
@@ -197,7 +197,7 @@ TEST_F(SettingsFile, FilesReadByPositionWithFormattedConversions) {
              strcpy(s.p2name, "bob\r");
              s.p1Up = 1, s.p1Down = 2, s.p1Pass = 3, s.p2Up = 4, s.p2Down = 5, s.p2Pass = 6;
          }},
-        {"a zero byte ends a name, and a name line starting with one keeps the name",
+        {"a zero byte ends a name; a name line that starts with one keeps the previous name",
          replaceLine(defaultWith(11, std::string("ab\0cd", 5)), 13, std::string("\0xyz", 4)),
          [](GameState& s) { strcpy(s.p1name, "ab"); }},
         {"a key word of any length is skipped whole",
