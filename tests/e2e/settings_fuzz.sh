@@ -33,7 +33,11 @@ fi
 # never into the committed one; a crashing input is kept beside the target.
 rm -rf "$OUT/corpus"
 mkdir -p "$OUT/corpus"
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+# Every input is written as a tarvo.ini: in memory where possible, and removed
+# afterwards even when the fuzzer stops on a fault.
+WORK=$(mktemp -d /dev/shm/tarvo-fuzz.XXXXXX 2>/dev/null || mktemp -d /tmp/tarvo-fuzz.XXXXXX)
+trap 'rm -rf "$WORK"' EXIT
+TARVO_FUZZ_WORKDIR=$WORK ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   "$TARGET" -max_total_time="${FUZZ_SECONDS:-20}" -max_len=8192 -timeout=10 -rss_limit_mb=1024 \
   -artifact_prefix="$OUT/" -print_final_stats=1 "$OUT/corpus" "$SOURCE_DIR/tests/fuzz/corpus" \
   >"$OUT/last-run.log" 2>&1

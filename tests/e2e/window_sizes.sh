@@ -10,6 +10,7 @@ fi
 GAME=$1
 BUILD_DIR=$2
 source "$(dirname "$0")/lib/game.sh"
+trap 'stop_game; rm -rf "${WORKDIR:-}"' EXIT
 
 # Runs the game on the settings text $1 and checks the window is $2 x $3 at (0, 0).
 check_window() {
