@@ -18,39 +18,24 @@ static std::string significant(double value, int digits) {
 TEST(NumberText, WritesTheShortestFormWithTheAskedDigits) {
     EXPECT_EQ(significant(60, 2), "60");  // a whole number keeps no decimal point
     EXPECT_EQ(significant(120, 3), "120");
-    EXPECT_EQ(significant(7, 2), "7");
-    EXPECT_EQ(significant(0, 2), "0");
     for (int points = 1; points <= 4; points++) EXPECT_EQ(significant(points, 1), std::to_string(points));
-    EXPECT_EQ(significant(0.5, 2), "0.5");      // no trailing zeros
+    EXPECT_EQ(significant(0.5, 2), "0.5");          // no trailing zeros
     EXPECT_EQ(significant(2.0 / 3.0, 3), "0.667");  // rounded, not cut
-    EXPECT_EQ(significant(-45.25, 3), "-45.2");
-    EXPECT_EQ(significant(99.6, 2), "1e+02");   // rounding may carry into one more digit
-    EXPECT_EQ(significant(1234, 3), "1.23e+03");  // more whole digits than asked for
-    EXPECT_EQ(significant(1234, 4), "1234");
-}
+    EXPECT_EQ(significant(99.6, 2), "1e+02");       // rounding may carry into one more digit
+    EXPECT_EQ(significant(1234, 3), "1.23e+03");    // more whole digits than asked for
+    EXPECT_EQ(significant(47, 0), "5e+01");         // counts below 1 ask for 1
+    EXPECT_EQ(significant(0.1, 40), "0.10000000000000001");  // and above 17 for 17
 
-TEST(NumberText, OutOfRangeDigitCountsAreBroughtIntoRange) {
-    EXPECT_EQ(significant(47, 0), "5e+01");
-    EXPECT_EQ(significant(47, -3), "5e+01");
-    EXPECT_EQ(significant(0.1, 40), "0.10000000000000001");  // at most 17 digits
-}
-
-TEST(NumberText, NeverWritesPastTheBuffer) {
     char buffer[8];
     std::memset(buffer, '#', sizeof buffer);
-    writeSignificant(123456789, 9, buffer, 4);
+    writeSignificant(123456789, 9, buffer, 4);  // cut short, terminated, nothing past the end
     EXPECT_STREQ(buffer, "123");
     EXPECT_EQ(buffer[4], '#');
-    writeSignificant(5, 1, buffer, 0);  // no room at all: nothing written
+    writeSignificant(5, 1, buffer, 0);
     EXPECT_EQ(buffer[0], '1');
-}
 
-TEST(NumberText, CountsDecimalDigits) {
     EXPECT_EQ(decimalDigits(0), 1);
-    EXPECT_EQ(decimalDigits(9), 1);
-    EXPECT_EQ(decimalDigits(10), 2);
     EXPECT_EQ(decimalDigits(999), 3);
-    EXPECT_EQ(decimalDigits(1000), 4);
     EXPECT_EQ(decimalDigits(-1000), 4);
     EXPECT_EQ(decimalDigits(LLONG_MIN), 19);
 }
@@ -62,9 +47,9 @@ TEST(FpsText, ShowsTheWholeCountAtAnyRate) {
         int fps;
         const char* text;
     } cases[] = {
-        {0, "0 fps"},       {7, "7 fps"},         {60, "60 fps"},         {99, "99 fps"},
-        {100, "100 fps"},   {120, "120 fps"},     {999, "999 fps"},       {1000, "1000 fps"},
-        {2000, "2000 fps"}, {54321, "54321 fps"}, {INT_MAX, "2147483647 fps"}, {INT_MIN, "-2147483648 fps"},
+        {0, "0 fps"},     {7, "7 fps"},       {60, "60 fps"},     {99, "99 fps"},
+        {100, "100 fps"}, {999, "999 fps"},   {1000, "1000 fps"}, {54321, "54321 fps"},
+        {INT_MAX, "2147483647 fps"},          {INT_MIN, "-2147483648 fps"},
     };
     for (const auto& c : cases) {
         std::memset(game.fpsText, '#', sizeof game.fpsText);
