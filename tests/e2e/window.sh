@@ -2,9 +2,10 @@
 # The real game opens its window: with no settings file an 800 x 600 window at (0, 0) titled
 # "Tarvo Rink" (full-screen game mode is impossible on a virtual display), and it keeps running.
 set -u
+source "$(dirname "$0")/lib/game.sh"
+own_display "$0" "$@"
 GAME=$1
 BUILD_DIR=$2
-source "$(dirname "$0")/lib/game.sh"
 
 make_workdir
 start_game

@@ -1,6 +1,20 @@
 # Shared helpers for the scripts that run the real game under the virtual X server.
 # Usage: source this file with GAME (the binary) and BUILD_DIR (where data/ lives) set.
 
+# Game windows carry no process id, so a window of another test running at the
+# same time could be taken for ours (or cover ours and take its clicks). Each
+# script therefore runs on a virtual display of its own: call this first, with
+# the script's path and arguments; it starts the script again under its own
+# X server, and returns at once when that is already done.
+own_display() {
+  if [ -z "${TARVO_OWN_DISPLAY:-}" ]; then
+    TARVO_OWN_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" bash "$@"
+  fi
+}
+
+# Removes the game and its working directory when the script ends.
+trap 'stop_game; [ -n "${WORKDIR:-}" ] && rm -rf "$WORKDIR"' EXIT
+
 # A fresh working directory with the game's data beside it and no settings file.
 make_workdir() {
   WORKDIR=$(mktemp -d /tmp/tarvo-e2e.XXXXXX)
