@@ -1,0 +1,340 @@
+// Pictures of the intro, the menu, the two fonts and the match panel.
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "assets.h"
+
+namespace {
+
+// ---- Shared looks ------------------------------------------------------------------------
+
+const Rgb ICE = hex(0x8fe3ff);       // outlines and frames
+const Rgb ICE_GLOW = hex(0x2f9be8);  // the halo around them
+const Rgb GOLD = hex(0xffc446);
+const Rgb EMBER = hex(0xe0560e);     // rim of the title lettering
+
+// Draws a word in the game's title lettering: white fading to gold downward, an ember
+// rim and a warm halo. The text is centred on cx with its baseline at `baseline`.
+void titleText(Image& image, Typeface* face, const std::string& text, float size, float cx, float baseline,
+               float xScale = 1.0f) {
+    Mask letters = newMask(image.w, image.h);
+    float width = textWidth(face, text, size, xScale);
+    textInto(letters, face, text, size, cx - width / 2, baseline, xScale);
+    float cap = capHeight(face, size);
+
+    Mask halo = letters;
+    blurMask(halo, std::max(1.0f, size * 0.16f));
+    addMask(image, halo, hex(0xff7a1a), 0.75f);
+
+    Mask rim = letters;
+    blurMask(rim, std::max(1.0f, size * 0.035f));
+    for (float& a : rim.a) a = clamp01(a * 3.0f);
+    paintMask(image, rim, EMBER);
+
+    paintMaskWith(image, letters, [&](float, float y) {
+        float t = clamp01((y - (baseline - cap)) / cap);
+        return mix(hex(0xffffff), GOLD, smooth(0.15f, 1.0f, t));
+    });
+}
+
+// Largest size (in steps of a quarter pixel) at which the text fits a width and a cap height.
+float fitSize(Typeface* face, const std::string& text, float width, float cap, float xScale = 1.0f) {
+    float size = cap * 1.6f;
+    while (size > 6 && (textWidth(face, text, size, xScale) > width || capHeight(face, size) > cap)) size -= 0.25f;
+    return size;
+}
+
+// The game's emblem: a rink seen from above with its centre circle and twin centre
+// lines, the words "TARVO" and "RINK" to either side. Drawn on black for lightening
+// blends, W = 2 H; the left and right halves are the two intro logos.
+Image drawEmblem(int W, int H) {
+    const float k = W / 512.0f;  // pixels per emblem unit; the emblem is 512 x 256 units
+    const float px = 1.0f / k;
+    auto rink = [](float x, float y) { return sdRoundBox(x - 256, y - 128, 238, 104, 72); };
+    Image image = newImage(W, H);
+
+    Mask outline = newMask(W, H);
+    shadeMask(outline, [&](float sx, float sy) { return stroke(rink(sx * px, sy * px), 4.5f, px); }, 2);
+    Mask halo = outline;
+    blurMask(halo, 7 * k);
+
+    shade(image, [&](float sx, float sy) {
+        float x = sx * px, y = sy * px;
+        float d = rink(x, y);
+        float inside = fill(d, px);
+        Rgb c = mix(hex(0x0b1d42), hex(0x040a1c), y / 256) * inside;
+        // Faint ice: long soft streaks.
+        c = c + hex(0x0c1a30) * (inside * fbm(x / 90, y / 14, 11, 3));
+        // Inner boards line.
+        c = over(c, hex(0x2d6fb0), stroke(d + 14, 1.3f, px) * inside);
+        // Twin red centre lines, kept off the seam so both halves carry one each.
+        float lines = std::min(std::fabs(x - 244), std::fabs(x - 268));
+        c = over(c, hex(0xff3b4e), fill(lines - 2.6f, px) * fill(d + 3, px));
+        // Centre circle and the goal creases at the ends.
+        float circle = std::fabs(std::hypot(x - 256, y - 128) - 36);
+        c = over(c, hex(0x6cc8ff), fill(circle - 2.4f, px));
+        float creaseL = std::fabs(std::hypot(x - 18, y - 128) - 34);
+        float creaseR = std::fabs(std::hypot(x - 494, y - 128) - 34);
+        c = over(c, hex(0xff3b4e), fill(std::min(creaseL, creaseR) - 2.0f, px) * fill(d + 3, px) * 0.8f);
+        return c;
+    }, 2);
+    addMask(image, halo, ICE_GLOW, 1.1f);
+    paintMask(image, outline, ICE);
+
+    Typeface* face = needTypeface("DejaVuSans-Bold.ttf");
+    float size = std::min(fitSize(face, "TARVO", 176 * k, 62 * k), fitSize(face, "RINK", 176 * k, 62 * k));
+    float baseline = 128 * k + capHeight(face, size) / 2;
+    titleText(image, face, "TARVO", size, 126 * k, baseline);
+    titleText(image, face, "RINK", size, 388 * k, baseline);
+    closeTypeface(face);
+    return image;
+}
+
+// ---- Fonts -------------------------------------------------------------------------------
+
+// A 16 x 16 grid of 32-pixel cells: code c in column c mod 16, row c div 16. Every
+// glyph stands on one baseline and keeps inside the left 28 pixels of its cell with a
+// pixel to spare all round, since the text pen advances 14 of 16 units and the
+// picture is sampled with linear filtering.
+Image makeFont(const char* file, float xScale, Rgb top, Rgb bottom) {
+    const int CELL = 32, INK = 28;
+    Typeface* face = needTypeface(file);
+    const std::string tall = "bdfhkltABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    const std::string deep = "gjpqy";
+    float size = 30;
+    int ascent = 0;
+    for (; size > 10; size -= 0.5f) {
+        ascent = 0;
+        int descent = 0;
+        Glyph glyph;
+        for (char c : tall)
+            if (renderGlyph(face, (unsigned char)c, size, xScale, 0, &glyph)) ascent = std::max(ascent, glyph.top);
+        for (char c : deep)
+            if (renderGlyph(face, (unsigned char)c, size, xScale, 0, &glyph))
+                descent = std::max(descent, glyph.rows - glyph.top);
+        if (ascent + descent <= CELL - 2) break;
+    }
+    const int baseline = 1 + ascent;  // rows below the top of the cell
+
+    Image image = newImage(512, 512);
+    for (unsigned code = 33; code < 256; code++) {
+        if ((code >= 127 && code < 161) || code == 173) continue;  // control codes, no-break space, soft hyphen
+        float glyphSize = size, glyphScale = xScale;
+        Glyph glyph;
+        bool fits = false;
+        for (int attempt = 0; attempt < 40 && !fits; attempt++) {
+            if (!renderGlyph(face, code, glyphSize, glyphScale, 0, &glyph)) break;
+            bool wide = glyph.width > INK - 2;
+            bool tallGlyph = glyph.top > baseline - 1 || glyph.rows - glyph.top > CELL - 1 - baseline;
+            fits = !wide && !tallGlyph;
+            if (wide) glyphScale *= (INK - 2.0f) / glyph.width * 0.995f;
+            if (tallGlyph) glyphSize *= 0.96f;
+        }
+        if (!fits) continue;
+        const int cellX = (int)(code % 16) * CELL, cellY = (int)(code / 16) * CELL;
+        const int x0 = cellX + 1 + (INK - 2 - glyph.width) / 2;
+        const int y0 = cellY + baseline - glyph.top;
+        for (int y = 0; y < glyph.rows; y++)
+            for (int x = 0; x < glyph.width; x++) {
+                float a = glyph.coverage[(size_t)y * glyph.width + x] / 255.0f;
+                float t = clamp01((y0 + y - cellY - 1) / (float)(CELL - 2));
+                image.at(x0 + x, y0 + y) = mix(top, bottom, t) * a;
+            }
+    }
+    closeTypeface(face);
+    return image;
+}
+
+// ---- Buttons -----------------------------------------------------------------------------
+
+const char* const BUTTON_LABELS[] = {"single player", "two players",   "settings",      "exit",
+                                     "easy",          "normal",        "hard",          "player 1 keys",
+                                     "player 2 keys", "player 1 name", "player 2 name", "close",
+                                     "yes",           "no"};
+
+// One family of opaque bevelled buttons: steel blue with a gloss on the upper half, a
+// light upper-left edge, a dark lower-right edge and a white label with a drop shadow.
+// The label size is the one that lets the longest label of the family fit.
+Image makeButton(const char* label, int w, int h) {
+    Typeface* face = needTypeface("DejaVuSansCondensed-Bold.ttf");
+    float size = 40;
+    for (const char* other : BUTTON_LABELS) size = std::min(size, fitSize(face, other, 128 - 14, 11.5f));
+
+    Image image = newImage(w, h);
+    shade(image, [&](float x, float y) {
+        float v = y / h;
+        Rgb c = mix(hex(0x3f7fc4), hex(0x12305a), v);
+        c = c + hex(0xffffff) * (0.13f * std::pow(clamp01(1 - v / 0.5f), 1.5f));
+        float left = x, right = w - x, topEdge = y, bottomEdge = h - y;
+        if (std::min(topEdge, left) < 2 && std::min(right, bottomEdge) >= 1) c = mix(c, hex(0xa5d4ff), 0.55f);
+        if (std::min(bottomEdge, right) < 2) c = mix(c, hex(0x081628), 0.7f);
+        if (std::min(std::min(left, right), std::min(topEdge, bottomEdge)) < 1) c = hex(0x040b16);
+        return c;
+    });
+
+    float width = textWidth(face, label, size);
+    Glyph x;
+    float xHeight = renderGlyph(face, 'x', size, 1.0f, 0, &x) ? (float)x.top : size * 0.55f;
+    float baseline = std::round(h / 2.0f + xHeight / 2.0f + 0.5f);
+    float left = std::round((w - width) / 2.0f);
+    Mask text = newMask(w, h);
+    textInto(text, face, label, size, left, baseline);
+    paintMask(image, text, hex(0x06111f), 0.85f, 1, 1);
+    paintMaskWith(image, text, [&](float, float y) {
+        return mix(hex(0xffffff), hex(0xd6e6ff), clamp01((y - (baseline - xHeight * 1.4f)) / (xHeight * 1.6f)));
+    });
+    closeTypeface(face);
+    return image;
+}
+
+}  // namespace
+
+Image makeFont1() { return makeFont("DejaVuSansMono-Bold.ttf", 1.45f, hex(0xfff0a0), hex(0xffb020)); }
+Image makeFont2() { return makeFont("DejaVuSans-Bold.ttf", 1.3f, hex(0xffffff), hex(0xdce8ff)); }
+
+Image makeLogoLeft() { return crop(drawEmblem(512, 256), 0, 0, 256, 256); }
+Image makeLogoRight() { return crop(drawEmblem(512, 256), 256, 0, 256, 256); }
+Image makeMenuLogo() { return drawEmblem(256, 128); }
+
+Image makeTitle() {
+    Image image = newImage(256, 64);
+    // A thin ice line under the lettering, brightest in the middle.
+    shade(image, [](float x, float y) {
+        float along = 1 - std::pow(std::fabs(x - 128) / 118.0f, 2.0f);
+        float line = std::exp(-std::pow((y - 57) / 1.3f, 2.0f)) + 0.35f * std::exp(-std::pow((y - 57) / 4.0f, 2.0f));
+        return ICE * (clamp01(along) * line);
+    }, 2);
+    Typeface* face = needTypeface("DejaVuSans-Bold.ttf");
+    float size = fitSize(face, "TARVO RINK", 232, 36);
+    titleText(image, face, "TARVO RINK", size, 128, 8 + 36);
+    closeTypeface(face);
+    return image;
+}
+
+// Deep blue under a soft arena light, with a fine diamond lattice. The picture is laid
+// twice across the 640 x 480 screen, so everything repeats exactly across its width;
+// the lattice is laid out in screen units so its diamonds come out square.
+Image makeMenuBackground() {
+    Image image = newImage(512, 512);
+    shade(image, [](float x, float y) {
+        float u = x / 512, v = y / 512;
+        float sx = u * 320, sy = v * 480;  // screen units of one tile
+        Rgb c = mix(hex(0x1c3a72), hex(0x050a18), std::pow(v, 0.85f));
+        c = c + hex(0x3a6cb0) * (0.32f * std::exp(-std::pow((v - 0.05f) / 0.16f, 2.0f)));
+        float a = (sx + sy) / 40, b = (sx - sy) / 40;
+        float da = std::fabs(a - std::round(a)) * 40 * 0.7071f, db = std::fabs(b - std::round(b)) * 40 * 0.7071f;
+        float pxSize = 320.0f / 512;
+        float lattice = std::max(fill(da - 0.35f, pxSize * 1.5f), fill(db - 0.35f, pxSize * 1.5f));
+        float fade = 0.35f + 0.65f * (1 - v);
+        c = c + hex(0x3f7fd0) * (0.10f * lattice * fade);
+        // Glints where the lattice crosses.
+        float cross = std::hypot(a - std::round(a), b - std::round(b)) * 40;
+        bool lit = ((int)std::lround(a) + (int)std::lround(b)) % 4 == 0;
+        c = c + hex(0x9fd8ff) * ((lit ? 0.22f : 0.07f) * std::exp(-cross * cross / 3.0f) * fade);
+        float grain = fbm(u * 8, v * 8, 7, 4, 8, 8) - 0.5f;
+        return c * (1 + 0.18f * grain);
+    }, 2);
+    return image;
+}
+
+// The panel behind every menu page, drawn lightening: a dark glassy body and a bright
+// frame. It is laid three times across on the settings page, so the side frames are
+// half as thick as the top and bottom ones and the joins read as single dividers.
+Image makeWindow() {
+    const int S = 256;
+    Image image = newImage(S, S);
+    shade(image, [&](float x, float y) {
+        float v = y / S;
+        float dx = std::min(x, S - x), dy = std::min(y, S - y);
+        Rgb c = mix(hex(0x12244a), hex(0x060d1e), v);
+        c = c + hex(0x1c3560) * (0.5f * std::exp(-std::pow((v - 0.06f) / 0.12f, 2.0f)));
+        float glow = std::max(std::exp(-dy / 9.0f), std::exp(-dx / 6.0f));
+        c = c + ICE_GLOW * (0.30f * glow);
+        float frame = std::max(fill(dy - 3.0f, 1.0f), fill(dx - 1.6f, 1.0f));
+        // Brighter corner pieces.
+        float corner = (dx < 26 && dy < 26) ? std::max(fill(dy - 5.0f, 1.0f), fill(dx - 3.0f, 1.0f)) : 0.0f;
+        c = over(c, ICE, std::max(frame, corner));
+        return c;
+    }, 2);
+    return image;
+}
+
+// The hover highlight: a soft golden edge glow on black, laid lightening over 128 x 32,
+// 64 x 32 and 128 x 128 items; the fall-off is shorter across the long side so it reads
+// alike on every shape.
+Image makeGlow() {
+    const int W = 128, H = 64;
+    Image image = newImage(W, H);
+    shade(image, [&](float x, float y) {
+        float u = x / W, v = y / H;
+        float dx = std::min(u, 1 - u), dy = std::min(v, 1 - v);
+        float soft = std::max(std::exp(-dx / 0.05f), std::exp(-dy / 0.11f));
+        float rim = std::max(fill(dx * W - 2.0f, 1.0f), fill(dy * H - 2.0f, 1.0f));
+        return hex(0xffcf6a) * (0.75f * soft) + hex(0xfff4d8) * (0.6f * rim);
+    }, 2);
+    return image;
+}
+
+// A bold green check mark with a little glow, on black.
+Image makeCheck() {
+    const int S = 64;
+    auto mark = [](float x, float y) {
+        return std::min(sdSegment(x, y, 13, 33, 27, 48), sdSegment(x, y, 27, 48, 52, 15));
+    };
+    Mask halo = newMask(S, S);
+    shadeMask(halo, [&](float x, float y) { return fill(mark(x, y) - 6.0f, 1.0f); }, 2);
+    blurMask(halo, 4);
+    Image image = newImage(S, S);
+    addMask(image, halo, hex(0x2bd04a), 0.8f);
+    Mask stroke = newMask(S, S);
+    shadeMask(stroke, [&](float x, float y) { return fill(mark(x, y) - 5.5f, 1.0f); }, 3);
+    paintMaskWith(image, stroke, [](float, float y) { return mix(hex(0xe6ffd8), hex(0x4ef06a), clamp01((y - 10) / 40)); });
+    return image;
+}
+
+// The band across the top of the match screen (640 x 32 screen units), drawn lightening:
+// name plates at either end, a plaque behind the score, a bright line along the bottom.
+Image makePanel() {
+    const int W = 1024, H = 64;
+    const float k = W / 640.0f;  // pixels per screen unit across
+    Image image = newImage(W, H);
+    shade(image, [&](float x, float y) {
+        float sx = x / k;  // screen units across
+        float v = y / H;   // 0 at the top of the screen
+        Rgb c = mix(hex(0x0a1630), hex(0x050a16), v);
+        // Name plates and score plaque: slanted ends, a shade lighter.
+        auto plate = [&](float x0, float x1) {
+            float slant = (1 - v) * 10;
+            return fill(std::max(x0 - slant - sx, sx - (x1 + slant)) * k, 1.5f);
+        };
+        float plates = std::max(plate(14, 146), plate(484, 616));
+        float plaque = plate(284, 356);
+        c = over(c, hex(0x11254c), plates * 0.9f);
+        c = over(c, hex(0x17346a), plaque);
+        float edgeY = (1 - v) * H;  // pixels above the bottom
+        c = c + ICE_GLOW * (0.35f * std::exp(-edgeY / 7.0f));
+        c = over(c, ICE, fill(edgeY - 2.5f, 1.0f));
+        c = over(c, hex(0x2f5f9f), fill(y - 1.0f, 1.0f) * 0.8f);
+        // Thin outline on the plaque.
+        float plaqueEdge = std::fabs(plate(284, 356) - 0.5f) < 0.45f ? 1.0f : 0.0f;
+        c = over(c, hex(0x5fb8ff), plaqueEdge * 0.6f * fill(std::fabs(v - 0.5f) * H - 26, 1.0f));
+        return c;
+    }, 2);
+    return image;
+}
+
+Image makeButtonSingle() { return makeButton("single player", 128, 32); }
+Image makeButtonMulti() { return makeButton("two players", 128, 32); }
+Image makeButtonSettings() { return makeButton("settings", 128, 32); }
+Image makeButtonExit() { return makeButton("exit", 128, 32); }
+Image makeButtonEasy() { return makeButton("easy", 128, 32); }
+Image makeButtonNormal() { return makeButton("normal", 128, 32); }
+Image makeButtonHard() { return makeButton("hard", 128, 32); }
+Image makeButtonPlayer1Keys() { return makeButton("player 1 keys", 128, 32); }
+Image makeButtonPlayer2Keys() { return makeButton("player 2 keys", 128, 32); }
+Image makeButtonPlayer1Name() { return makeButton("player 1 name", 128, 32); }
+Image makeButtonPlayer2Name() { return makeButton("player 2 name", 128, 32); }
+Image makeButtonClose() { return makeButton("close", 128, 32); }
+Image makeButtonYes() { return makeButton("yes", 64, 32); }
+Image makeButtonNo() { return makeButton("no", 64, 32); }
