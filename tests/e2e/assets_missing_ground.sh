@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# A copy of data/ without ground/11.jpg, the tennis floor: the real game starts and runs, plays a match on
+# the futuristic playground, and stops with "Image loading failed: " and status 0 only when a tennis match starts.
+set -u
+source "$(dirname "$0")/lib/game.sh"
+own_display "$0" "$@"
+GAME=$1
+BUILD_DIR=$2
+export SDL_AUDIODRIVER=dummy
+
+WORKDIR=$(mktemp -d /tmp/tarvo-e2e.XXXXXX)
+cp -r "$BUILD_DIR/data" "$WORKDIR/data"
+rm "$WORKDIR/data/pictures/ground/11.jpg"
+printf 'music= 1\neffects= 1\nresolution= 1\nmode= 0\n' >"$WORKDIR/tarvo.ini"
+
+# Points on the 640 x 480 menu screen, y from the top: main menu "single player",
+# then the two playground pictures.
+single_player() { pointer_to_menu 320 184; sleep 0.3; click; sleep 0.5; }
+pick_playground() { pointer_to_menu "$1" 232; sleep 0.3; click; }
+
+start_game
+wait_window || fail "window did not open"
+sleep 1
+kill -0 "$GAME_PID" 2>/dev/null || fail "the game stopped before any match: $(cat "$WORKDIR/stderr")"
+focus_game
+tap_key Escape
+sleep 0.5
+
+single_player
+pick_playground 391
+sleep 1.5
+kill -0 "$GAME_PID" 2>/dev/null || fail "the futuristic match stopped the game: $(cat "$WORKDIR/stderr")"
+grep -q 'Image loading failed' "$WORKDIR/stderr" && fail "a picture failed before the tennis match"
+tap_key Escape
+sleep 0.5
+
+single_player
+pick_playground 249
+for _ in $(seq 1 100); do
+  kill -0 "$GAME_PID" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$GAME_PID" 2>/dev/null && fail "the tennis match started without its floor picture"
+wait "$GAME_PID"
+status=$?
+GAME_PID=
+[ "$status" = 0 ] || fail "exit status $status, expected 0"
+grep -qx 'Image loading failed: .*data/pictures/ground/11\.jpg.*' "$WORKDIR/stderr" ||
+  fail "unexpected standard error: $(cat "$WORKDIR/stderr")"
+echo "ran a futuristic match, stopped with status 0 at the tennis match: $(grep 'Image' "$WORKDIR/stderr")"

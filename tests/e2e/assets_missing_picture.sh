@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# A copy of data/ without menu/close.jpg, the last picture of the start-up set: the real game stops at
+# start-up with "Image loading failed: " and the image library's text naming the file, and exit status 0.
+set -u
+source "$(dirname "$0")/lib/game.sh"
+own_display "$0" "$@"
+GAME=$1
+BUILD_DIR=$2
+export SDL_AUDIODRIVER=dummy
+
+WORKDIR=$(mktemp -d /tmp/tarvo-e2e.XXXXXX)
+cp -r "$BUILD_DIR/data" "$WORKDIR/data"
+rm "$WORKDIR/data/pictures/menu/close.jpg"
+printf 'music= 1\neffects= 1\nresolution= 1\nmode= 0\n' >"$WORKDIR/tarvo.ini"
+
+start_game
+for _ in $(seq 1 200); do
+  kill -0 "$GAME_PID" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$GAME_PID" 2>/dev/null && fail "the game kept running without menu/close.jpg"
+wait "$GAME_PID"
+status=$?
+GAME_PID=
+[ "$status" = 0 ] || fail "exit status $status, expected 0"
+lines=$(grep -c '' "$WORKDIR/stderr")
+[ "$lines" = 1 ] || fail "expected one line on standard error, got: $(cat "$WORKDIR/stderr")"
+grep -qx 'Image loading failed: .*data/pictures/menu/close\.jpg.*' "$WORKDIR/stderr" ||
+  fail "unexpected failure line: $(cat "$WORKDIR/stderr")"
+echo "stopped at start-up with status 0: $(cat "$WORKDIR/stderr")"
