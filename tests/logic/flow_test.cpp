@@ -161,3 +161,14 @@ TEST(MatchFlow, LeavingWithMusicOffTouchesNoChannel) {
     EXPECT_TRUE(callsOf("fadeOut").empty());
     EXPECT_TRUE(callsOf("fadeIn").empty());
 }
+
+// A window that is not shown draws no frames, so two points can come before the
+// next settling; the game must still be won rather than run on past 5.
+TEST(MatchFlow, PointsGatheredWithoutAFrameStillSettleIntoAGame) {
+    startMatch(1, true);
+    game.p2Points = 6;
+    game.p1Points = 2;
+    settleGames();
+    EXPECT_EQ(game.p2Games, 1);
+    EXPECT_EQ(game.p1Points + game.p2Points, 0);
+}
