@@ -350,10 +350,11 @@ Rgb neonFloorAt(float s, float t, int frame) {
     float dAcross = lineDistance(s, 0.125f, W);  // lines running across
     float minor = std::min(lineDistance(t, 0.03125f, W), lineDistance(s, 0.03125f, W));
     c = c + NEON_CYAN * (0.10f * fill(minor - 0.4f, 1.0f));
-    float along = fill(dAlong - 1.1f, 1.0f) + 0.45f * std::exp(-dAlong / 5.0f);
-    float across = fill(dAcross - 1.1f, 1.0f) + 0.45f * std::exp(-dAcross / 5.0f);
-    c = c + NEON_CYAN * (along * (0.45f + 1.6f * trail + 2.5f * head));
-    c = c + NEON_CYAN * (across * (0.45f + 1.2f * head));
+    // Line cores carry the pulse brightly; their halos only a little, so the pulse reads as light running in the lines.
+    float alongCore = fill(dAlong - 1.1f, 1.0f), alongHalo = 0.45f * std::exp(-dAlong / 5.0f);
+    float acrossCore = fill(dAcross - 1.1f, 1.0f), acrossHalo = 0.45f * std::exp(-dAcross / 5.0f);
+    c = c + NEON_CYAN * (alongCore * (0.45f + 1.6f * trail + 2.5f * head) + alongHalo * (1 + 0.8f * trail + 0.8f * head));
+    c = c + NEON_CYAN * (acrossCore * (0.45f + 1.2f * head) + acrossHalo * (1 + 0.5f * head));
     // The running pulse lights the floor a little around it.
     c = c + hex(0x0a3cff) * (0.10f * trail + 0.12f * head);
     // Borders along the boards and the end, the bat lane, and the half centre circle.
@@ -460,12 +461,12 @@ Rgb spaceBackdropAt(float u, float v) {
 Rgb plasmaBallAt(float s, float t) {
     float x, y, z;
     spherePoint(s, t, &x, &y, &z);
-    float warp = fbm3(x * 2, y * 2, z * 2, 131, 3);
-    float f = fbm3(x * 3 + warp * 2, y * 3 - warp, z * 3 + warp, 132, 4);
-    float filaments = std::pow(1 - std::fabs(2 * f - 1), 6.0f);
-    Rgb c = mix(hex(0x4a0c8a), hex(0xff3fd0), smooth(0.3f, 0.7f, f));
-    c = c + hex(0xfff0ff) * (0.9f * filaments);
-    c = c + hex(0x6fe8ff) * (0.35f * std::pow(smooth(0.55f, 0.9f, warp), 2.0f));
+    float warp = fbm3(x * 1.5f, y * 1.5f, z * 1.5f, 131, 3);
+    float f = fbm3(x * 2 + warp * 1.5f, y * 2 - warp, z * 2 + warp, 132, 3);
+    float filaments = std::pow(1 - std::fabs(2 * f - 1), 5.0f);
+    Rgb c = mix(hex(0xa03cff), hex(0xff5ad8), smooth(0.3f, 0.7f, f));
+    c = c + hex(0xfff0ff) * (0.8f * filaments);
+    c = c + hex(0x6fe8ff) * (0.3f * std::pow(smooth(0.5f, 0.85f, warp), 2.0f));
     return c;
 }
 
