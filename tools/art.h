@@ -31,10 +31,6 @@ inline Rgb hex(uint32_t c) {
 }
 // Lays `top` over `base` with coverage a.
 inline Rgb over(Rgb base, Rgb top, float a) { return mix(base, top, clamp01(a)); }
-// Screen blend: lightens, never passes white.
-inline Rgb screen(Rgb a, Rgb b) {
-    return {1 - (1 - a.r) * (1 - clamp01(b.r)), 1 - (1 - a.g) * (1 - clamp01(b.g)), 1 - (1 - a.b) * (1 - clamp01(b.b))};
-}
 constexpr float PI = 3.14159265358979f;
 
 // ---- Canvases ----------------------------------------------------------------------

@@ -173,7 +173,8 @@ void worker() {
     for (;;) {
         size_t job = nextJob++;
         if (failed || job >= PICTURE_COUNT + SOUND_COUNT) return;
-        // Sounds interleave with the big pictures: the three tunes are the longest sounds.
+        // The three tunes, the longest sounds, go first beside the big pictures; the
+        // short effects fill in at the end.
         if (job < SOUND_COUNT / 4) {
             runSound(SOUNDS[job]);
         } else if (job < SOUND_COUNT / 4 + PICTURE_COUNT) {

@@ -137,10 +137,8 @@ const float DOUBLES = 0.06f, SINGLES = 0.1725f;
 // this half to its half-turned copy at the net, the two edges meet exactly.
 Rgb tennisFloorAt(float s, float t) {
     const float W = 512;
-    bool inside = s >= BASELINE && t >= DOUBLES && t <= 1 - DOUBLES;
     float insideCover = fill(rectDistance(s, t, BASELINE, DOUBLES, 1.2f, 1 - DOUBLES, W, W), 1.0f);
     Rgb c = mix(COURT_GREEN, COURT_BLUE, insideCover);
-    (void)inside;
     // Acrylic grain and a little wear where players stand behind the baseline.
     float grain = fbm(s * 48, t * 48, 21, 3) - 0.5f;
     float speckle = hashFloat((int)(s * W * 2), (int)(t * W * 2), 22) - 0.5f;

@@ -303,22 +303,21 @@ Image makePanel() {
         float sx = x / k;  // screen units across
         float v = y / H;   // 0 at the top of the screen
         Rgb c = mix(hex(0x0a1630), hex(0x050a16), v);
-        // Name plates and score plaque: slanted ends, a shade lighter.
+        // Name plates and score plaque: slanted ends, a shade lighter. The distance is
+        // in pixels across, negative inside.
         auto plate = [&](float x0, float x1) {
             float slant = (1 - v) * 10;
-            return fill(std::max(x0 - slant - sx, sx - (x1 + slant)) * k, 1.5f);
+            return std::max(x0 - slant - sx, sx - (x1 + slant)) * k;
         };
-        float plates = std::max(plate(14, 146), plate(484, 616));
+        float plates = std::min(plate(14, 146), plate(484, 616));
         float plaque = plate(284, 356);
-        c = over(c, hex(0x11254c), plates * 0.9f);
-        c = over(c, hex(0x17346a), plaque);
+        c = over(c, hex(0x11254c), fill(plates, 1.5f) * 0.9f);
+        c = over(c, hex(0x17346a), fill(plaque, 1.5f));
+        c = over(c, hex(0x5fb8ff), stroke(plaque, 0.8f, 1.2f) * 0.6f);
         float edgeY = (1 - v) * H;  // pixels above the bottom
         c = c + ICE_GLOW * (0.35f * std::exp(-edgeY / 7.0f));
         c = over(c, ICE, fill(edgeY - 2.5f, 1.0f));
         c = over(c, hex(0x2f5f9f), fill(y - 1.0f, 1.0f) * 0.8f);
-        // Thin outline on the plaque.
-        float plaqueEdge = std::fabs(plate(284, 356) - 0.5f) < 0.45f ? 1.0f : 0.0f;
-        c = over(c, hex(0x5fb8ff), plaqueEdge * 0.6f * fill(std::fabs(v - 0.5f) * H - 26, 1.0f));
         return c;
     }, 2);
     return image;
