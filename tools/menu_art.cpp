@@ -47,8 +47,11 @@ float fitSize(Typeface* face, const std::string& text, float width, float cap, f
 
 // The game's emblem: a rink seen from above with its centre circle and twin centre
 // lines, the words "TARVO" and "RINK" to either side. Drawn on black for lightening
-// blends, W = 2 H; the left and right halves are the two intro logos.
-Image drawEmblem(int W, int H) {
+// blends, W = 2 H; the left and right halves are the two intro logos. Split, it gets
+// a dark hairline down the middle: each half then ends in black at the centre as at
+// its outer edge, so where the texture wraps at its edges nothing of the other edge
+// shows, and the halves meet in a clean line.
+Image drawEmblem(int W, int H, bool split) {
     const float k = W / 512.0f;  // pixels per emblem unit; the emblem is 512 x 256 units
     const float px = 1.0f / k;
     auto rink = [](float x, float y) { return sdRoundBox(x - 256, y - 128, 238, 104, 72); };
@@ -88,6 +91,9 @@ Image drawEmblem(int W, int H) {
     titleText(image, face, "TARVO", size, 126 * k, baseline);
     titleText(image, face, "RINK", size, 388 * k, baseline);
     closeTypeface(face);
+    if (split)
+        for (int y = 0; y < H; y++)
+            for (int x = 0; x < W; x++) image.at(x, y) = image.at(x, y) * smooth(1.5f, 5.0f, std::fabs(x + 0.5f - W / 2.0f) * px);
     return image;
 }
 
@@ -193,9 +199,9 @@ Image makeButton(const char* label, int w, int h) {
 Image makeFont1() { return makeFont("DejaVuSansMono-Bold.ttf", 1.45f, hex(0xfff0a0), hex(0xffb020)); }
 Image makeFont2() { return makeFont("DejaVuSans-Bold.ttf", 1.3f, hex(0xffffff), hex(0xdce8ff)); }
 
-Image makeLogoLeft() { return crop(drawEmblem(512, 256), 0, 0, 256, 256); }
-Image makeLogoRight() { return crop(drawEmblem(512, 256), 256, 0, 256, 256); }
-Image makeMenuLogo() { return drawEmblem(256, 128); }
+Image makeLogoLeft() { return crop(drawEmblem(512, 256, true), 0, 0, 256, 256); }
+Image makeLogoRight() { return crop(drawEmblem(512, 256, true), 256, 0, 256, 256); }
+Image makeMenuLogo() { return drawEmblem(256, 128, false); }
 
 Image makeTitle() {
     Image image = newImage(256, 64);
