@@ -2,7 +2,7 @@
 BUILD := build
 ASAN_BUILD := build-asan
 JOBS := $(shell nproc)
-XVFB := xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp"
+XVFB := $(CURDIR)/scripts/headless.sh
 
 .PHONY: play test build test-plain test-sanitize bench screenshots clean
 

@@ -5,7 +5,7 @@ set -u
 # Game windows carry no process id, so a window of another test running at the
 # same time could be taken for ours: these games get a virtual display of their own.
 if [ -z "${TARVO_OWN_DISPLAY:-}" ]; then
-  TARVO_OWN_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" bash "$0" "$@"
+  TARVO_OWN_DISPLAY=1 exec "$(dirname "$0")/../../scripts/headless.sh" bash "$0" "$@"
 fi
 GAME=$1
 BUILD_DIR=$2
