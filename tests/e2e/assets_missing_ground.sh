@@ -15,8 +15,8 @@ printf 'music= 1\neffects= 1\nresolution= 1\nmode= 0\n' >"$WORKDIR/tarvo.ini"
 
 # Points on the 640 x 480 menu screen, y from the top: main menu "single player",
 # then the two playground pictures.
-single_player() { pointer_to_menu 320 184; sleep 0.3; click; sleep 0.5; }
-pick_playground() { pointer_to_menu "$1" 232; sleep 0.3; click; }
+single_player() { pointer_to_menu 320 184; sleep 0.6; click; sleep 1; }
+pick_playground() { pointer_to_menu "$1" 232; sleep 0.6; click; }
 
 start_game
 wait_window || fail "window did not open"
@@ -24,7 +24,7 @@ sleep 1
 kill -0 "$GAME_PID" 2>/dev/null || fail "the game stopped before any match: $(cat "$WORKDIR/stderr")"
 focus_game
 tap_key Escape
-sleep 0.5
+sleep 1
 
 single_player
 pick_playground 391
@@ -32,7 +32,7 @@ sleep 1.5
 kill -0 "$GAME_PID" 2>/dev/null || fail "the futuristic match stopped the game: $(cat "$WORKDIR/stderr")"
 grep -q 'Image loading failed' "$WORKDIR/stderr" && fail "a picture failed before the tennis match"
 tap_key Escape
-sleep 0.5
+sleep 1
 
 single_player
 pick_playground 249
