@@ -30,5 +30,13 @@ test-sanitize:
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && $(XVFB) ctest --output-on-failure -j $(JOBS)
 
+# Benchmarks on a real OpenGL context under the virtual X server, in their own
+# optimised build; writes bench/RESULTS.md.
+bench:
+	bash scripts/setup.sh bench
+	cmake -S . -B build-bench -DTARVO_TESTS=OFF -DTARVO_BENCH=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	cmake --build build-bench -j $(JOBS)
+	$(XVFB) bash bench/run.sh build-bench
+
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -1,0 +1,124 @@
+"""Checks of the results writer: the right run beside the right floor, medians, object groups and the verdicts."""
+import json
+import os
+import sys
+import tempfile
+import unittest
+from unittest import mock
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+import report  # noqa: E402
+
+
+def run(name, real_time, unit="ms", run_type="iteration", aggregate=None, **counters):
+    row = {"name": name, "run_name": name, "run_type": run_type, "real_time": real_time,
+           "cpu_time": real_time / 2, "time_unit": unit}
+    if aggregate:
+        row["aggregate_name"] = aggregate
+        row["name"] = name + "_" + aggregate
+    row.update(counters)
+    return row
+
+
+def repeated(name, times, unit="ms", **counters):
+    """Rows of a benchmark run with repetitions: each run, then its aggregates."""
+    ordered = sorted(times)
+    rows = [run(name, t, unit, **counters) for t in times]
+    rows.append(run(name, ordered[len(ordered) // 2], unit, "aggregate", "median", **counters))
+    rows.append(run(name, 0.05, unit, "aggregate", "cv"))
+    return rows
+
+
+BENCHMARKS = {
+    "context": {"date": "2026-01-01T00:00:00", "gl_renderer": "llvmpipe (LLVM 15.0.6, 256 bits)"},
+    "benchmarks":
+        # The floor runs first, as random interleaving may order them.
+        repeated("load/base/decode-floor/real_time", [8.0, 9.0, 10.0], pictures=27)
+        + repeated("load/base/real_time", [13.0, 12.0, 30.0], pictures=27)
+        + repeated("frame/bare/800x600/real_time", [0.5, 0.4, 0.6])
+        + repeated("frame/futuristic/800x600/real_time", [8.0, 9.0, 7.0])
+        + repeated("sim/idle-step", [40.0, 2000.0, 45.0], unit="ns", in_flight_share=0.5)
+        + [run("alloc/tennis/iterations:1/repeats:1", 7.0, "s", frames=1000, game_allocs=0, all_allocs=80000,
+               **{"by:swrast_dri.so": 74000, "by:libX11.so.6": 6000}),
+           run("alloc/menu/iterations:1/repeats:1", 7.0, "s", frames=1000, game_allocs=3, all_allocs=40003,
+               label="game allocates at drawMenu+0x10")],
+}
+
+
+class FindingRuns(unittest.TestCase):
+    def setUp(self):
+        self.stats = report.medians(BENCHMARKS)
+
+    def test_a_load_is_not_taken_for_its_floor_whose_name_extends_it(self):
+        self.assertEqual(report.to_ms(report.find(self.stats, "load/base")["row"]), 13.0)
+        self.assertEqual(report.to_ms(report.find(self.stats, "load/base/decode-floor")["row"]), 9.0)
+
+    def test_run_options_are_ignored_but_other_names_do_not_match(self):
+        self.assertIsNotNone(report.find(self.stats, "alloc/tennis"))
+        self.assertIsNone(report.find(self.stats, "alloc/ten"))
+        self.assertIsNone(report.find(self.stats, "frame/futuristic/800x6"))
+
+    def test_the_median_of_the_repetitions_is_taken_not_an_outlier(self):
+        wall, _ = report.to_ns(report.find(self.stats, "sim/idle-step")["row"])
+        self.assertEqual(wall, 45.0)
+        self.assertEqual(report.find(self.stats, "sim/idle-step")["cv"], 0.05)
+
+
+class ObjectGroups(unittest.TestCase):
+    def test_driver_generated_code_runtime_and_other_objects(self):
+        self.assertTrue(report.group_of("/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so").startswith("OpenGL driver"))
+        self.assertTrue(report.group_of("???").startswith("driver's generated code"))
+        self.assertTrue(report.group_of("/usr/lib/x86_64-linux-gnu/libc.so.6").startswith("C and C++ runtime"))
+        self.assertTrue(report.group_of("/usr/lib/libglut.so.3.12.0").startswith("freeglut"))
+        self.assertIsNone(report.group_of("/usr/lib/libsomething.so"))
+
+    def test_the_program_is_split_into_game_and_harness_and_never_counted_twice(self):
+        summary = {"program": "tarvo-bench-profile", "game": 150, "harness": 10,
+                   "objects": {"/b/bench/tarvo-bench-profile": 160, "/usr/lib/swrast_dri.so": 1000, "???": 90}}
+        rows = dict(report.grouped(summary))
+        self.assertEqual(rows["the game's own code"], 150)
+        self.assertEqual(sum(rows.values()), 1250)
+
+
+class Sections(unittest.TestCase):
+    def setUp(self):
+        self.stats = report.medians(BENCHMARKS)
+
+    def test_load_ratio_is_load_over_its_own_floor_with_a_verdict(self):
+        out = []
+        with tempfile.TemporaryDirectory() as folder:
+            report.load_section(out, self.stats, folder, 3)
+        row = next(line for line in out if line.startswith("| start-up"))
+        # Best repetitions 12 over 8, medians 13 over 9: the outlier of 30 ms counts in neither.
+        self.assertIn("| 12.00 | 13.00 | 8.00 | 9.00 | 1.50 | 1.44 |", row)
+        self.assertIn("short of the goal", row)
+
+    def test_allocations_from_the_game_fail_and_name_the_place(self):
+        out = []
+        report.alloc_section(out, self.stats)
+        text = "\n".join(out)
+        menu = next(line for line in out if line.startswith("| menu"))
+        tennis = next(line for line in out if line.startswith("| match on tennis"))
+        self.assertIn("short of the goal", menu)
+        self.assertIn("| 3 | 0.003 |", menu)
+        self.assertIn("meets the goal", tennis)
+        self.assertIn("| 80.0 |", tennis)  # driver and libraries per frame
+        self.assertIn("drawMenu+0x10", text)
+
+    def test_the_whole_report_is_written_from_a_results_folder(self):
+        with tempfile.TemporaryDirectory() as folder:
+            with open(os.path.join(folder, "benchmarks.json"), "w", encoding="utf-8") as handle:
+                json.dump(BENCHMARKS, handle)
+            with open(os.path.join(folder, "memory.json"), "w", encoding="utf-8") as handle:
+                json.dump({"match_seconds": 15, "checkpoints": [{"moment": "main menu", "rss_kb": 2048, "hwm_kb": 4096}],
+                           "peak_kb": 4096, "floor_kb": 2048, "exit_status": 0}, handle)
+            with mock.patch.object(sys, "argv", ["report.py", folder]), mock.patch("sys.stdout") as stdout:
+                self.assertEqual(report.main(), 0)
+            text = "".join(call.args[0] for call in stdout.write.call_args_list)
+        self.assertIn("llvmpipe (LLVM 15.0.6, 256 bits)", text)
+        self.assertIn("| 800x600 | match on futuristic | 7.000 | 8.000 | 143 |", text)
+        self.assertIn("Peak: **4.0 MiB**; floor: 2.0 MiB", text)
+
+
+if __name__ == "__main__":
+    unittest.main()
