@@ -1,6 +1,8 @@
 # Shared helpers for the scripts that run the real game under the virtual X server.
 # Usage: source this file with GAME (the binary) and BUILD_DIR (where data/ lives) set.
 
+E2E_LIB=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
 # Game windows carry no process id, so a window of another test running at the
 # same time could be taken for ours (or cover ours and take its clicks). Each
 # script therefore runs on a virtual display of its own: call this first, with
@@ -8,17 +10,24 @@
 # X server, and returns at once when that is already done.
 own_display() {
   if [ -z "${TARVO_OWN_DISPLAY:-}" ]; then
-    TARVO_OWN_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" bash "$@"
+    TARVO_OWN_DISPLAY=1 exec "$(dirname "${BASH_SOURCE[0]}")/../../../scripts/headless.sh" bash "$@"
   fi
 }
 
 # Removes the game and its working directory when the script ends.
 trap 'stop_game; [ -n "${WORKDIR:-}" ] && rm -rf "$WORKDIR"' EXIT
 
+# True in a build made with the sanitizers: the game runs several times slower there.
+sanitizer_build() {
+  grep -q '^TARVO_SANITIZE:BOOL=ON' "$BUILD_DIR/CMakeCache.txt" 2>/dev/null
+}
+
 # A fresh working directory with the game's data beside it and no settings file.
+# Screenshots of the run go to $WORKDIR/shots.
 make_workdir() {
   WORKDIR=$(mktemp -d /tmp/tarvo-e2e.XXXXXX)
   if [ -d "$BUILD_DIR/data" ]; then ln -s "$BUILD_DIR/data" "$WORKDIR/data"; fi
+  mkdir -p "$WORKDIR/shots"
 }
 
 # Starts the game in $WORKDIR; its standard error goes to $WORKDIR/stderr.
@@ -27,16 +36,19 @@ start_game() {
   GAME_PID=$!
 }
 
-# Waits until the game's window is mapped; sets WINDOW. Fails after 20 s.
+# Waits until the game's window is mapped; sets WINDOW, WINDOW_W and WINDOW_H. Fails after 30 s.
 wait_window() {
   local i
-  for i in $(seq 1 200); do
+  for i in $(seq 1 300); do
     WINDOW=$(xdotool search --onlyvisible --name '^Tarvo Rink$' 2>/dev/null | head -n 1)
-    [ -n "$WINDOW" ] && return 0
+    if [ -n "$WINDOW" ]; then
+      read -r _ _ WINDOW_W WINDOW_H < <(window_geometry)
+      return 0
+    fi
     kill -0 "$GAME_PID" 2>/dev/null || { echo "game exited before its window showed"; return 1; }
     sleep 0.1
   done
-  echo "no game window after 20 s"
+  echo "no game window after 30 s"
   return 1
 }
 
@@ -54,10 +66,47 @@ stop_game() {
   GAME_PID=
 }
 
+# Waits up to $1 seconds for the game to end by itself; sets EXIT_STATUS. Fails if it does not.
+wait_exit() {
+  local i
+  for i in $(seq 1 $(( $1 * 10 ))); do
+    kill -0 "$GAME_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$GAME_PID" 2>/dev/null && return 1
+  wait "$GAME_PID"
+  EXIT_STATUS=$?
+  GAME_PID=
+  return 0
+}
+
+# Keeps what a failed run leaves for the person who reads the test log:
+# screenshots, standard error and the settings file, under the build's Testing/.
+keep_evidence() {
+  [ -n "${WORKDIR:-}" ] && [ -d "$WORKDIR" ] || return 0
+  local dest="$BUILD_DIR/Testing/e2e-failures/${E2E_NAME:-$(basename "$0" .sh)}"
+  rm -rf "$dest"
+  mkdir -p "$dest"
+  cp -r "$WORKDIR/shots" "$dest/" 2>/dev/null
+  cp "$WORKDIR/stderr" "$WORKDIR/tarvo.ini" "$dest/" 2>/dev/null
+  echo "evidence kept in $dest"
+}
+
 fail() {
   echo "FAIL: $*"
+  [ -f "${WORKDIR:-/nonexistent}/stderr" ] && sed 's/^/  game stderr: /' "$WORKDIR/stderr"
   stop_game
+  keep_evidence
   exit 1
+}
+
+# The standard error stream must hold no line but the two that SDL's disk audio
+# driver prints when it is chosen (the tests choose it to capture the sound).
+check_stderr() {
+  local unexpected
+  unexpected=$(grep -v -e '^WARNING: You are using the SDL disk writer audio driver!$' \
+    -e '^ Writing to file \[.*\]\.$' "$WORKDIR/stderr")
+  [ -z "$unexpected" ] || fail "unexpected lines on standard error: $unexpected"
 }
 
 # ---- Witnesses ----------------------------------------------------------------
@@ -66,6 +115,22 @@ fail() {
 screenshot() {
   xwd -silent -id "$WINDOW" | convert xwd:- "$1"
 }
+
+# Saves a PNG of the game window as $WORKDIR/shots/$1.png and prints its path.
+shot() {
+  local path="$WORKDIR/shots/$1.png"
+  screenshot "$path"
+  echo "$path"
+}
+
+# Region measures on screenshots, in 640 x 480 menu units with y from the top (see shot.py).
+shot_mean() { python3 "$E2E_LIB/shot.py" mean "$@"; }
+shot_diff() { python3 "$E2E_LIB/shot.py" diff "$@"; }
+shot_cells() { python3 "$E2E_LIB/shot.py" cells "$@"; }
+
+# Numeric comparisons of decimals: "above A B" is true when A > B.
+above() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a + 0 > b + 0) }'; }
+below() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a + 0 < b + 0) }'; }
 
 # Prints "R G B" (0-255) of the pixel at window coordinates (x, y), y from the top.
 pixel_at() {
@@ -78,11 +143,13 @@ region_brightness() {
 }
 
 # Start the game with SDL's disk audio driver writing every mixed sample to
-# $WORKDIR/audio.raw (22050 Hz, 16-bit, stereo).
+# $WORKDIR/audio.raw (22050 Hz, 16-bit, stereo). The driver waits this many
+# milliseconds between buffers of 1024 samples (46 ms of sound), so the file
+# grows at about the pace of real time.
 use_disk_audio() {
   export SDL_AUDIODRIVER=disk
   export SDL_DISKAUDIOFILE="$WORKDIR/audio.raw"
-  export SDL_DISKAUDIODELAY=10
+  export SDL_DISKAUDIODELAY=40
 }
 
 # Byte length of the captured audio so far: a mark to measure sound from.
@@ -95,13 +162,54 @@ audio_peak() {
   python3 - "$WORKDIR/audio.raw" "$1" "${2:-}" <<'PY'
 import sys, array
 path, start, end = sys.argv[1], int(sys.argv[2]), sys.argv[3]
-data = open(path, 'rb').read()
-end = int(end) if end else len(data)
-start -= start % 4
-end -= end % 4
-samples = array.array('h', data[start:end])
+with open(path, 'rb') as f:
+    f.seek(start - start % 4)
+    data = f.read((int(end) - start) if end else -1)
+data = data[:len(data) - len(data) % 4]
+samples = array.array('h', data)
 print(max((abs(s) for s in samples), default=0))
 PY
+}
+
+# Seconds of sound in the captured audio from byte $1 (or the start) up to its
+# first sample louder than $2; "none" when nothing is that loud.
+audio_first_loud() {
+  python3 - "$WORKDIR/audio.raw" "$1" "$2" <<'PY'
+import sys, array
+path, start, level = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+with open(path, 'rb') as f:
+    f.seek(start - start % 4)
+    data = f.read()
+data = data[:len(data) - len(data) % 4]
+samples = array.array('h', data)
+for i, s in enumerate(samples):
+    if abs(s) > level:
+        print('%.2f' % (i / 2 / 22050.0))
+        break
+else:
+    print('none')
+PY
+}
+
+# Levels that tell sound from silence: the mixer writes exact zeros when no
+# channel plays, and every sound of the game peaks far above this.
+SILENT_PEAK=16
+SOUND_PEAK=1000
+
+# Waits $2 seconds, then fails unless something sounded after mark $1 ($3 says what).
+expect_sound() {
+  sleep "$2"
+  local peak
+  peak=$(audio_peak "$1")
+  [ "$peak" -gt "$SOUND_PEAK" ] || fail "no sound after $3 (peak $peak)"
+}
+
+# Waits $2 seconds, then fails unless all was silent after mark $1 ($3 says when).
+expect_silence() {
+  sleep "$2"
+  local peak
+  peak=$(audio_peak "$1")
+  [ "$peak" -le "$SILENT_PEAK" ] || fail "sound where nothing should play: $3 (peak $peak)"
 }
 
 # ---- Input, as a player gives it ------------------------------------------------
@@ -109,13 +217,13 @@ PY
 # Moves the pointer to window coordinates scaled from the 640 x 480 menu screen:
 # virtual x and y (y from the top), at the window's real size.
 pointer_to_menu() {
-  local w h
-  read -r _ _ w h < <(window_geometry)
-  xdotool mousemove --window "$WINDOW" "$(( $1 * w / 640 ))" "$(( $2 * h / 480 ))"
+  xdotool mousemove --window "$WINDOW" "$(( $1 * WINDOW_W / 640 ))" "$(( $2 * WINDOW_H / 480 ))"
 }
 
+# A left click as a hand gives it: press, a short hold, release. Each gesture is
+# one xdotool run, so a slow start of the tool on a busy machine never stretches it.
 click() {
-  xdotool click 1
+  xdotool mousedown 1 sleep 0.06 mouseup 1
 }
 
 # Keys go to the focused window as real (XTEST) events, as a keyboard sends them.
@@ -123,13 +231,28 @@ focus_game() {
   xdotool windowfocus --sync "$WINDOW" 2>/dev/null || xdotool windowfocus "$WINDOW"
 }
 
-# Holds a key (xdotool key name) for $2 seconds.
+# Holds a key (xdotool key name) for $2 seconds. A hold longer than the X
+# server's key repeat delay (660 ms) repeats the key, as a keyboard does.
 hold_key() {
-  xdotool keydown "$1"
-  sleep "$2"
-  xdotool keyup "$1"
+  xdotool keydown "$1" sleep "$2" keyup "$1"
+}
+
+# Holds several keys together (names in $2...) for $1 seconds.
+hold_keys() {
+  local time=$1
+  shift
+  xdotool keydown --delay 0 "$@" sleep "$time" keyup --delay 0 "$@"
 }
 
 tap_key() {
   hold_key "$1" 0.08
+}
+
+# Types the characters of $1 one by one, each a short tap.
+type_text() {
+  local i
+  for (( i = 0; i < ${#1}; i++ )); do
+    tap_key "${1:i:1}"
+    sleep 0.05
+  done
 }

@@ -1,0 +1,668 @@
+# The whole game played as a player plays it, step by step, with a witness at each step.
+# Sourced after game.sh by the play_*.sh scripts, which set:
+#   SETTINGS   the tarvo.ini text to start from, or empty for no file at all
+#   MUSIC, EFFECTS, RESOLUTION, MODE   what the game is expected to run with
+#   EXPECT_W, EXPECT_H                 the window size expected
+#   PLAY_SHORT                         1 for a shorter run (see the sanitizer build)
+# and then call play_whole_game.
+
+# The game runs in a working directory of its own: paths given relative to here must still lead to it.
+GAME=$(realpath "$GAME")
+BUILD_DIR=$(realpath "$BUILD_DIR")
+
+# ---- Places on the 640 x 480 menu screen, y from the top ------------------------
+
+# Main menu items, as "x0 y0 x1 y1", and a point inside each.
+ITEM_SINGLE="256 168 384 200"
+ITEM_TWO="256 218 384 250"
+AT_SINGLE="320 184"; AT_TWO="320 234"; AT_SETTINGS="320 284"; AT_EXIT="320 334"
+AT_NOTHING="590 240"  # no item on any page lies here
+
+# Settings page.
+AT_EASY="147 234"; AT_NORMAL="147 284"; AT_HARD="147 334"
+AT_P1_KEYS="320 234"; AT_P2_KEYS="320 284"; AT_CLOSE="320 384"
+AT_P1_NAME="493 234"; AT_P2_NAME="493 284"
+# Where the check mark sits on each difficulty row.
+CHECK_EASY="185 224 205 244"; CHECK_NORMAL="185 274 205 294"; CHECK_HARD="185 324 205 344"
+
+# Playground choice and exit confirmation.
+AT_TENNIS="249 227"; AT_FUTURISTIC="391 227"
+AT_YES="257 304"; AT_NO="383 304"
+
+# Key capture prompt and the typed name.
+PROMPT="228 240 416 258"
+NAME_CELL0="247 258 261 274"
+NAME_CELL4="303 258 317 274"
+
+# Match screen: the panel's score digits, "CAMERA MODE", the frame counter,
+# the field, the bats where a rally starts and bat 2 at the top.
+P1_DIGIT="301 9 315 23"; P2_DIGIT="329 9 343 23"
+CAMERA_TEXT="240 454 396 470"; FPS_TEXT="10 454 130 470"
+FIELD="60 60 580 420"
+BAT1_HOME="84 215 98 268"; BAT2_HOME="538 215 556 268"; BAT2_TOP="538 106 556 158"
+BALL_AT_P2="524 232 540 252"  # the ball held by bat 2 in the middle
+
+# Player keys this run captures on the settings pages: player 1 w, s, x;
+# player 2 o for up, then Escape, so down and pass keep the arrows.
+P1_UP=w; P1_DOWN=s; P1_PASS=x
+P2_UP=o; P2_DOWN=Down; P2_PASS=Left
+
+# The game runs slower in the sanitizer build: waits for play grow with it.
+if sanitizer_build; then SLOW=2; else SLOW=1; fi
+# How long a bat key is held to take the bat from the middle to the edge of the
+# field: half a second of game time at the easy pace, with room for a machine
+# too busy to draw 67 frames a second (the game then runs slower than the clock).
+TO_BOUND=1.5
+# How long a steered serve may take to become a point: 1.2 s of game time.
+if sanitizer_build; then SERVE_POINT_WAIT=5; else SERVE_POINT_WAIT=2.5; fi
+
+move() { pointer_to_menu "$1" "$2"; sleep 0.25; }
+
+# A line of the test's log, with the seconds since the script started.
+log() { echo "[${SECONDS}s] $*"; }
+
+# ---- Checks built on the witnesses -------------------------------------------------
+
+effects_on() { [ "$EFFECTS" = 1 ]; }
+music_on() { [ "$MUSIC" = 1 ]; }
+
+# After an event that plays an effect: sound when effects are on; silence when
+# nothing else can sound (music off) and effects are off.
+expect_effect() {
+  if effects_on; then
+    expect_sound "$1" 0.4 "$2"
+  elif ! music_on; then
+    expect_silence "$1" 0.4 "$2 (effects off)"
+  fi
+}
+
+# Where nothing plays an effect: silent unless the music plays.
+expect_quiet() {
+  if music_on; then
+    expect_sound "$1" 0.4 "the music, $2"
+  else
+    expect_silence "$1" 0.4 "$2"
+  fi
+}
+
+# Fails unless the two screenshots agree (mean difference below 1) in the region.
+same() {
+  local d
+  d=$(shot_diff "$1" "$2" ${3:-0 0 640 480})
+  below "$d" 1 || fail "$4: the screen changed (difference $d)"
+}
+
+# Fails unless the two screenshots differ (mean difference above $4) in the region $3.
+changed() {
+  local d
+  d=$(shot_diff "$1" "$2" $3)
+  above "$d" "$4" || fail "$5: no change seen (difference $d)"
+}
+
+# Seconds from now, as a deadline for the waits below.
+deadline_in() { awk -v now="$(date +%s.%N)" -v wait="$1" 'BEGIN { printf "%.2f", now + wait }'; }
+passed() { ! below "$(date +%s.%N)" "$1"; }
+
+# How long the screen may take to show what an input asked for; a busy machine
+# draws few frames a second.
+SCREEN_WAIT=$(( 4 * SLOW ))
+
+# Takes screenshots named $1 until one agrees with $2 in region $3 ("" for the
+# whole window); fails with $4 when none does in time. SHOT holds the last one.
+await_same() {
+  local deadline d
+  deadline=$(deadline_in "$SCREEN_WAIT")
+  while :; do
+    SHOT=$(shot "$1")
+    d=$(shot_diff "$SHOT" "$2" $3)
+    below "$d" 1 && return 0
+    passed "$deadline" && fail "$4: the screen differs (difference $d)"
+    sleep 0.1
+  done
+}
+
+# Takes screenshots named $1 until one differs from $2 in region $3 by more than
+# $4; fails with $5 when none does in time. SHOT holds the last one.
+await_change() {
+  local deadline d
+  deadline=$(deadline_in "$SCREEN_WAIT")
+  while :; do
+    SHOT=$(shot "$1")
+    d=$(shot_diff "$SHOT" "$2" $3)
+    above "$d" "$4" && return 0
+    passed "$deadline" && fail "$5: no change seen (difference $d)"
+    sleep 0.1
+  done
+}
+
+# The difficulty row that shows the check mark: the row greener than both others by a margin.
+checked_row() {
+  local row greens
+  read -r row greens < <(python3 "$E2E_LIB/shot.py" checked "$1" "$CHECK_EASY" "$CHECK_NORMAL" "$CHECK_HARD")
+  case $row in 1) echo easy ;; 2) echo normal ;; 3) echo hard ;; *) echo "none (green $greens)" ;; esac
+}
+
+# Takes screenshots named $1 until one shows the check mark on row $2.
+await_checked() {
+  local deadline row
+  deadline=$(deadline_in "$SCREEN_WAIT")
+  while :; do
+    SHOT=$(shot "$1")
+    row=$(checked_row "$SHOT")
+    [ "$row" = "$2" ] && return 0
+    passed "$deadline" && fail "check mark on row $row, expected $2"
+    sleep 0.1
+  done
+}
+
+# Text cells of a name in the panel: "1" for a cell with glyph ink, "0" for an empty one.
+ink_pattern() {
+  shot_cells "$1" "$2" 8 "$3" | awk '{for (i = 1; i <= NF; i++) printf "%d", ($i > 8); print ""}'
+}
+
+# ---- The intro ------------------------------------------------------------------
+
+# Watches the whole intro: the purple background at the start, the logos meeting
+# in the middle, the fade, and the menu that follows once the screen stands still.
+watch_full_intro() {
+  local first corner i prev cur mark prev_mark met=0 before_menu_mark=0 r g b
+  # The window may show before its first frame is drawn.
+  for i in $(seq 1 $(( 50 * SLOW ))); do
+    first=$(shot intro_start)
+    read -r r g b < <(shot_mean "$first" 5 5 40 40)
+    (( r > 90 && r < 170 && g < 40 && b > 190 )) && break
+    sleep 0.1
+  done
+  (( r > 90 && r < 170 && g < 40 && b > 190 )) || fail "intro background is $r $g $b, not purple-blue"
+  prev=$first
+  prev_mark=$(audio_mark)
+  for i in $(seq 1 $(( 60 * SLOW ))); do
+    sleep 0.3
+    mark=$(audio_mark)
+    cur=$(shot "intro_$i")
+    # The logos meet edge to edge on the centre line, covering the background there.
+    local centre_covered change
+    read -r centre_covered change < <(python3 "$E2E_LIB/shot.py" intro "$prev" "$cur")
+    (( centre_covered )) && met=1
+    if (( met )) && below "$change" 0.3; then
+      MENU_SHOT=$cur
+      break
+    fi
+    before_menu_mark=$prev_mark
+    prev=$cur
+    prev_mark=$mark
+  done
+  [ -n "${MENU_SHOT:-}" ] || fail "the intro never came to rest on the menu"
+  (( met )) || fail "never saw the two logos meet in the middle"
+  corner=$(shot_mean "$MENU_SHOT" 5 5 40 40)
+  read -r r g b <<<"$corner"
+  (( r < 90 && b < 190 )) || fail "the screen at rest still shows the intro background ($corner)"
+
+  # Sound of the intro: nothing while the logos slide in, the bang when they meet
+  # (effects on), and no music until the intro is over.
+  local first_loud
+  first_loud=$(audio_first_loud 0 "$SOUND_PEAK")
+  if effects_on; then
+    [ "$first_loud" != none ] || fail "no bang when the logos met"
+    above "$first_loud" 1.0 || fail "sound ${first_loud}s into the intro, before the logos could meet"
+  else
+    local peak
+    peak=$(audio_peak 0 "$before_menu_mark")
+    [ "$peak" -le "$SILENT_PEAK" ] || fail "sound during the intro with effects off (peak $peak)"
+  fi
+  log "intro: purple start, logos met, menu at rest; first sound at ${first_loud}s"
+}
+
+# ---- The menu ---------------------------------------------------------------------
+
+main_menu_hover() {
+  move $AT_NOTHING
+  local idle hover mark
+  await_same menu_idle "$MENU_SHOT" "" "pointer over no item"
+  idle=$SHOT
+  mark=$(audio_mark)
+  expect_quiet "$mark" "main menu with the pointer over no item"
+
+  # Onto "single player": the glow lights that item only, and the hover sound plays.
+  mark=$(audio_mark)
+  move $AT_SINGLE
+  await_change menu_hover_single "$idle" "$ITEM_SINGLE" 10 "glow over single player"
+  same "$idle" "$SHOT" "$ITEM_TWO" "the glow on single player only"
+  expect_effect "$mark" "the pointer came onto single player"
+
+  # Moving within the item plays nothing more.
+  sleep 0.2
+  mark=$(audio_mark)
+  move 330 190
+  if ! music_on; then expect_silence "$mark" 0.3 "moving within an item"; fi
+
+  # Straight onto the next item without a motion outside both: the glow moves, no sound.
+  mark=$(audio_mark)
+  move $AT_TWO
+  await_change menu_hover_two "$idle" "$ITEM_TWO" 10 "glow over two players"
+  same "$idle" "$SHOT" "$ITEM_SINGLE" "the glow left single player"
+  if ! music_on; then expect_silence "$mark" 0.3 "moving straight from one item onto the next"; fi
+  log "main menu: glow follows the pointer, hover sound on entering an item"
+}
+
+# Clicks the item under the pointer ($1 $2) and checks the page sound.
+click_page() {
+  move "$1" "$2"
+  sleep 0.2
+  local mark
+  mark=$(audio_mark)
+  click
+  expect_effect "$mark" "$3"
+}
+
+settings_page() {
+  click_page $AT_SETTINGS "the click that opens the settings"
+  move $AT_NOTHING
+  await_checked settings normal
+
+  # Each difficulty: the click keeps the page, plays no page sound, moves the check mark.
+  local row mark
+  for row in hard normal easy; do
+    case $row in hard) move $AT_HARD ;; normal) move $AT_NORMAL ;; easy) move $AT_EASY ;; esac
+    sleep 0.2
+    mark=$(audio_mark)
+    click
+    if ! music_on; then expect_silence "$mark" 0.3 "a click on $row (no page change)"; fi
+    await_checked "settings_$row" "$row"
+  done
+  # The click hid the glow and the pointer has not moved since: the page as it stands.
+  SETTINGS_SHOT=$SHOT
+  log "settings: the check mark follows hard, normal and easy"
+}
+
+capture_player1_keys() {
+  click_page $AT_P1_KEYS "the click on player 1 keys"
+  await_change keys1_up "$SETTINGS_SHOT" "" 3 "the key page for player 1"
+  local up=$SHOT down
+  tap_key $P1_UP
+  await_change keys1_down "$up" "$PROMPT" 3 "the prompt after the first key"
+  down=$SHOT
+  tap_key $P1_DOWN
+  await_change keys1_pass "$down" "$PROMPT" 3 "the prompt after the second key"
+  tap_key $P1_PASS
+  await_same keys1_done "$SETTINGS_SHOT" "" "back on the settings page after three keys"
+  log "player 1 keys: three keys captured, back on the settings page"
+}
+
+capture_player2_up_only() {
+  click_page $AT_P2_KEYS "the click on player 2 keys"
+  await_change keys2_up "$SETTINGS_SHOT" "" 3 "the key page for player 2"
+  local up=$SHOT
+  tap_key $P2_UP
+  await_change keys2_down "$up" "$PROMPT" 3 "the prompt after player 2's first key"
+  tap_key Escape
+  await_same keys2_escaped "$SETTINGS_SHOT" "" "Escape on the key page returns to the settings page"
+  log "player 2 keys: one key, then Escape back to the settings page"
+}
+
+type_player1_name() {
+  click_page $AT_P1_NAME "the click on player 1 name"
+  await_change name_full "$SETTINGS_SHOT" "" 3 "the name page for player 1"
+  local i full=$SHOT empty typed kaja
+  for i in 1 2 3 4 5 6 7 8; do tap_key BackSpace; done
+  await_change name_empty "$full" "$NAME_CELL0" 3 "Backspace clearing the name"
+  empty=$SHOT
+  type_text kajax
+  await_change name_kajax "$empty" "$NAME_CELL4" 3 "the fifth letter typed"
+  typed=$SHOT
+  tap_key BackSpace
+  await_change name_kaja "$typed" "$NAME_CELL4" 3 "Backspace removing the fifth letter"
+  kaja=$SHOT
+  same "$typed" "$kaja" "247 258 303 274" "Backspace keeping the first four letters"
+  # Escape does not leave the name page.
+  tap_key Escape
+  sleep 0.5
+  same "$(shot name_escape)" "$kaja" "" "Escape on the name page"
+  tap_key Return
+  await_same name_done "$SETTINGS_SHOT" "" "Enter returns to the settings page"
+  log "player 1 name: cleared with Backspace, typed, corrected, finished with Enter"
+}
+
+close_settings() {
+  click_page $AT_CLOSE "the click on close"
+  move $AT_NOTHING
+  await_same menu_again "$MENU_SHOT" "" "close shows the main menu"
+}
+
+# ---- Play ---------------------------------------------------------------------------
+
+# Chooses a mode ($1: single or two) and a playground ($2: tennis or futuristic).
+start_match() {
+  if [ "$1" = single ]; then click_page $AT_SINGLE "the click on single player"
+  else click_page $AT_TWO "the click on two players"; fi
+  move $AT_NOTHING
+  await_change "playground_page_$2" "$MENU_SHOT" "" 3 "the playground page"
+  local page=$SHOT
+  if [ "$2" = tennis ]; then click_page $AT_TENNIS "the click on tennis"
+  else click_page $AT_FUTURISTIC "the click on futuristic"; fi
+  # The match screen; SHOT holds it.
+  await_change "match_$2" "$page" "" 10 "the match screen"
+}
+
+# Waits up to $1 seconds for a point, comparing the score digits with the
+# screenshot $2. Prints "p1" or "p2" for the side whose digit changed, or "none";
+# the screenshot that showed the point is kept as $WORKDIR/shots/point.png.
+wait_point() {
+  local deadline cur side
+  deadline=$(awk -v now="$(date +%s.%N)" -v wait="$1" 'BEGIN { printf "%.2f", now + wait }')
+  while below "$(date +%s.%N)" "$deadline"; do
+    sleep 0.1
+    cur=$(shot point_poll)
+    side=$(python3 "$E2E_LIB/shot.py" which "$2" "$cur" 8 "$P1_DIGIT" "$P2_DIGIT")
+    if [ "$side" != 0 ]; then
+      cp "$cur" "$WORKDIR/shots/point.png"
+      echo "p$side"
+      return
+    fi
+  done
+  echo none
+}
+
+# Number of separate sounds after mark $1: runs of sound split by at least 0.15 s of silence.
+audio_bursts() {
+  python3 - "$WORKDIR/audio.raw" "$1" "$SOUND_PEAK" <<'PY'
+import sys, array
+path, start, level = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+with open(path, 'rb') as f:
+    f.seek(start - start % 4)
+    data = f.read()
+samples = array.array('h', data[:len(data) - len(data) % 4])
+gap = int(0.15 * 22050) * 2
+bursts, quiet = 0, gap
+for s in samples:
+    if abs(s) > level:
+        if quiet >= gap: bursts += 1
+        quiet = 0
+    else:
+        quiet += 1
+print(bursts)
+PY
+}
+
+single_player_tennis() {
+  start_match single tennis
+  local start=$SHOT
+  [ "$(ink_pattern "$start" 25 8)" = 11110000 ] || fail "player 1's name in the panel is not four letters long"
+  [ "$(ink_pattern "$start" 495 8)" = 11111111 ] || fail "the panel does not show computer for player 2"
+  local mark
+  mark=$(audio_mark)
+  expect_quiet "$mark" "the ball held before the serve"
+  SCORE_0=$start
+
+  # A point for player 1: the serve from the top of the field, steered down,
+  # now and then comes too steep for the computer at the easy pace (about one
+  # serve in five). When the computer returns it, the match is left with Escape
+  # and started again with a click (the menu keeps the last target, the same
+  # match). A shortened run skips this hunt.
+  local attempt=0 outcome=none before p1point=$start
+  if [ "${PLAY_SHORT:-0}" = 0 ]; then
+    for attempt in $(seq 1 40); do
+      hold_key $P1_UP $TO_BOUND
+      mark=$(audio_mark)
+      hold_keys 0.15 $P1_DOWN $P1_PASS
+      effects_on && expect_sound "$mark" 0.2 "the serve (bat hit)"
+      outcome=$(wait_point "$SERVE_POINT_WAIT" "$SCORE_0")
+      [ "$outcome" = p1 ] && break
+      tap_key Escape
+      sleep 0.3
+      click
+      sleep 0.3
+    done
+    [ "$outcome" = p1 ] || fail "player 1 won no point in 40 steered serves"
+    p1point=$(shot score_1_0)
+    same "$p1point" "$SCORE_0" "$P2_DIGIT" "the computer's score after player 1's point"
+    # The serve's bat hit, then the out sound of the point.
+    if effects_on; then
+      sleep 0.3
+      local heard
+      heard=$(audio_bursts "$mark")
+      (( heard >= 2 )) || fail "heard $heard sounds from the serve to the point, expected the hit and the out sound"
+    fi
+    log "single player: player 1 won a point on serve $attempt"
+    sleep 1.8
+  fi
+
+  # A point for the computer: player 1 serves from the middle and then keeps the
+  # bat at the top, out of the ball's way; the computer returns and scores.
+  local serves
+  for serves in 1 2 3 4; do
+    mark=$(audio_mark)
+    tap_key $P1_PASS
+    sleep 0.2
+    hold_key $P1_UP $TO_BOUND
+    outcome=$(wait_point $(( 12 * SLOW )) "$p1point")
+    [ "$outcome" = p2 ] && break
+    [ "$outcome" = p1 ] && { p1point=$(shot score_p1_again); sleep 1.8; }
+  done
+  [ "$outcome" = p2 ] || fail "the computer won no point while player 1 kept out of the way"
+  # Serve, the computer's return, the out sound: a rally heard as separate sounds.
+  if effects_on; then
+    local bursts
+    bursts=$(audio_bursts "$mark")
+    (( bursts >= 3 )) || fail "heard $bursts sounds in the rally, expected the serve, the return and the point"
+  fi
+  changed "$p1point" "$(shot score_1_1)" "$P2_DIGIT" 8 "the computer's point in the panel"
+  log "single player: the computer won a point"
+}
+
+camera_keys() {
+  # The computer has just won the point: F1 freezes the match and shows "CAMERA MODE".
+  local before still back fps
+  before=$(shot before_f1)
+  tap_key F1
+  await_change camera_mode "$before" "$CAMERA_TEXT" 5 "CAMERA MODE after F1"
+  sleep 0.5
+  still=$(shot camera_still)
+  same "$SHOT" "$still" "" "the match stands still in camera mode"
+
+  # The arrow keys turn the camera; F2 puts it back exactly.
+  hold_key Left 0.5
+  hold_key Up 0.3
+  await_change camera_turned "$still" "$FIELD" 15 "the camera turned by the arrow keys"
+  tap_key F2
+  await_same camera_reset "$still" "$FIELD" "F2 puts the camera back"
+  back=$SHOT
+
+  # F4 shows the frame counter, F3 switches the lighting off and on again.
+  tap_key F4
+  await_change frame_counter "$back" "$FPS_TEXT" 5 "the frame counter after F4"
+  fps=$SHOT
+  tap_key F3
+  await_change lighting_off "$fps" "$FIELD" 5 "the field unlit after F3"
+  tap_key F3
+  await_same lighting_on "$back" "$FIELD" "the field lit again after a second F3"
+  tap_key F4
+  await_same frame_counter_off "$back" "$FPS_TEXT" "no frame counter after a second F4"
+
+  # F1 again: camera mode over, play goes on.
+  tap_key F1
+  await_same camera_mode_off "$before" "$CAMERA_TEXT" "CAMERA MODE gone after F1"
+  log "camera: F1 froze play and showed CAMERA MODE, arrows turned, F2 reset, F3 lighting, F4 frame counter"
+}
+
+escape_to_menu() {
+  local mark
+  mark=$(audio_mark)
+  tap_key Escape
+  move $AT_NOTHING
+  await_same menu_after_match "$MENU_SHOT" "" "Escape from the match shows the main menu"
+  music_on && expect_sound "$mark" 1.0 "the menu music after the match"
+  log "Escape: back on the main menu"
+}
+
+# Fails unless a bat's region $5 changed from $3 to $4 more than the animated
+# floor alone changes it from $1 to $2 (the same bats, moments apart).
+bat_moved() {
+  local noise moved
+  noise=$(shot_diff "$1" "$2" $5)
+  moved=$(shot_diff "$3" "$4" $5)
+  above "$moved" "$(awk -v n="$noise" 'BEGIN { print n * 1.5 + 1 }')" || fail "$6 (difference $moved, floor alone $noise)"
+}
+
+two_player_futuristic() {
+  start_match two futuristic
+  local start=$SHOT again
+  [ "$(ink_pattern "$start" 25 8)" = 11110000 ] || fail "player 1's name in the panel is not four letters long"
+  [ "$(ink_pattern "$start" 495 8)" = 11111101 ] || fail "the panel does not show player 2's name"
+  sleep 0.3
+  again=$(shot match_futuristic_again)
+
+  # Both bats answer their players' keys.
+  local up1 up2 down2
+  hold_key $P1_UP $TO_BOUND
+  up1=$(shot bat1_up)
+  bat_moved "$start" "$again" "$again" "$up1" "$BAT1_HOME" "player 1's bat did not move on its up key"
+  hold_key $P2_UP $TO_BOUND
+  up2=$(shot bat2_up)
+  bat_moved "$start" "$again" "$up1" "$up2" "$BAT2_HOME" "player 2's bat did not move on its up key"
+  hold_key $P2_DOWN $TO_BOUND
+  down2=$(shot bat2_down)
+  bat_moved "$start" "$again" "$up2" "$down2" "$BAT2_TOP" "player 2's bat did not move on its down key"
+
+  # Player 1 serves from the top; player 2 waits at the bottom, far from where
+  # the ball can come: a point for player 1.
+  local outcome mark
+  mark=$(audio_mark)
+  tap_key $P1_PASS
+  effects_on && expect_sound "$mark" 0.2 "player 1's serve (bat hit)"
+  outcome=$(wait_point $(( 8 * SLOW )) "$start")
+  [ "$outcome" = p1 ] || fail "player 1's serve past player 2's bat at the bottom gave no point to player 1 ($outcome)"
+  local score=$WORKDIR/shots/two_1_0.png
+  cp "$WORKDIR/shots/point.png" "$score"
+  if [ "${PLAY_SHORT:-0}" = 1 ]; then
+    log "two players: both bats moved, player 1 won a point"
+    return
+  fi
+  sleep 1.8
+
+  # Then player 2 meets the serve at the top, bending it up, while player 1
+  # goes to the bottom: a point for player 2, who then serves with its own key.
+  local round
+  for round in 1 2 3 4 5 6; do
+    hold_key $P1_UP $TO_BOUND
+    xdotool keydown $P2_UP
+    tap_key $P1_PASS
+    xdotool keydown $P1_DOWN
+    outcome=$(wait_point $(( 8 * SLOW )) "$score")
+    xdotool keyup $P2_UP $P1_DOWN
+    cp "$WORKDIR/shots/point.png" "$score" 2>/dev/null
+    [ "$outcome" = p2 ] && break
+    [ "$outcome" = none ] && fail "no point within $(( 8 * SLOW )) s"
+    sleep 1.8
+  done
+  [ "$outcome" = p2 ] || fail "player 2 won no point in $round rallies"
+  sleep 1.8
+  local held served
+  held=$(shot p2_holds)
+  mark=$(audio_mark)
+  tap_key $P2_PASS
+  effects_on && expect_sound "$mark" 0.3 "player 2's serve (bat hit)"
+  sleep 0.2
+  served=$(shot p2_served)
+  changed "$held" "$served" "$BALL_AT_P2" 10 "the ball leaving player 2's bat"
+  log "two players: both bats moved, each side won a point, player 2 served with its own key"
+}
+
+exit_through_confirmation() {
+  click_page $AT_EXIT "the click on exit"
+  click_page $AT_NO "the click on no"
+  move $AT_NOTHING
+  await_same menu_after_no "$MENU_SHOT" "" "no returns to the main menu"
+  click_page $AT_EXIT "the click on exit"
+  move $AT_YES
+  click
+  wait_exit $(( 15 * SLOW )) || fail "the game did not end after yes"
+  [ "$EXIT_STATUS" = 0 ] || fail "exit status $EXIT_STATUS"
+}
+
+# The settings file as this run leaves it.
+expected_settings() {
+  local difficulty=$1
+  printf 'music= %s\neffects= %s\nresolution= %s\nmode= %s\ndifficulty= %s\n' "$MUSIC" "$EFFECTS" "$RESOLUTION" "$MODE" "$difficulty"
+  printf 'camAngleX= 0.000000\ncamAngleY= 0.000000\ncamAngleZ= 0.000000\ncamZoom= 0.000000\n'
+  printf 'p1name: \nkaja\np2name: \nplayer 2\n'
+  printf 'p1Up= 119\np1Down= 115\np1Pass= 120\np2Up= 111\np2Down= 103\np2Pass= 100\n'
+}
+
+check_settings_file() {
+  [ -f "$WORKDIR/tarvo.ini" ] || fail "no tarvo.ini written"
+  diff <(expected_settings 13.000000) "$WORKDIR/tarvo.ini" >"$WORKDIR/settings.diff" ||
+    fail "tarvo.ini differs from what was chosen: $(cat "$WORKDIR/settings.diff")"
+}
+
+check_window_size() {
+  local x y w h
+  read -r x y w h < <(window_geometry)
+  [ "$w" = "$EXPECT_W" ] && [ "$h" = "$EXPECT_H" ] || fail "window is ${w}x${h}, expected ${EXPECT_W}x${EXPECT_H}"
+  [ "$x" = 0 ] && [ "$y" = 0 ] || fail "window at ($x, $y), expected (0, 0)"
+}
+
+# First run: the whole intro, the menu, the settings, both matches, the exit.
+play_first_run() {
+  [ -n "$SETTINGS" ] && printf '%s' "$SETTINGS" >"$WORKDIR/tarvo.ini"
+  use_disk_audio
+  start_game
+  wait_window || fail "window did not open"
+  check_window_size
+  focus_game
+  watch_full_intro
+  music_on && expect_sound "$(audio_mark)" 1.2 "the menu music after the intro"
+  main_menu_hover
+  settings_page
+  capture_player1_keys
+  capture_player2_up_only
+  type_player1_name
+  close_settings
+  single_player_tennis
+  camera_keys
+  escape_to_menu
+  two_player_futuristic
+  escape_to_menu
+  exit_through_confirmation
+  check_stderr
+  check_settings_file
+  log "first run: exit status 0, tarvo.ini holds the chosen difficulty, name and keys"
+}
+
+# Second run on the file the first one wrote: the intro skipped with Escape,
+# the settings read back, and the exit again.
+play_second_run() {
+  local written mark
+  written=$(cat "$WORKDIR/tarvo.ini")
+  start_game
+  wait_window || fail "window did not open on the second run"
+  check_window_size
+  focus_game
+  sleep 0.3
+  mark=$(audio_mark)
+  tap_key Escape
+  move $AT_NOTHING
+  SCREEN_WAIT=$(( 10 * SLOW )) await_same skipped "$MENU_SHOT" "" "Escape in the intro shows the main menu"
+  # The logos would have met with a bang two seconds into the intro: Escape
+  # ended it before, so only the music (when on) is heard.
+  if music_on; then
+    expect_sound "$mark" 1.5 "the menu music after the skipped intro"
+  else
+    expect_silence "$mark" 2.5 "after the intro was skipped"
+  fi
+  click_page $AT_SETTINGS "the click that opens the settings"
+  await_checked settings_read_back easy
+  same "$SHOT" "$SETTINGS_SHOT" "" "settings page on the second run"
+  tap_key Escape
+  sleep 0.3
+  exit_through_confirmation
+  check_stderr
+  [ "$(cat "$WORKDIR/tarvo.ini")" = "$written" ] || fail "tarvo.ini changed on a run that changed nothing"
+  log "second run: intro skipped with Escape, settings read back, exit status 0"
+}
+
+play_whole_game() {
+  make_workdir
+  play_first_run
+  play_second_run
+}
