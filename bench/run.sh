@@ -24,6 +24,7 @@ load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 
 echo "== Checks of the bench's own tools"
 "$build/bench/tarvo-bench-selftest" --gtest_brief=1
+(cd "$build" && ./bench/tarvo-bench-stage-test --gtest_brief=1)
 python3 -m unittest discover -s "$here/tests" -p 'test_*.py'
 
 echo "== Timings beside their floors, and allocations per frame (Google Benchmark)"
@@ -59,9 +60,13 @@ bash "$here/peak_memory.sh" "$build" "$match_seconds" >"$out/memory.json"
 
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:STRING=//p' "$build/CMakeCache.txt")
+# The code measured: the commit, and whether the game or the asset generator had changes not yet committed.
+source_commit=$(git -C "$here/.." rev-parse --short HEAD 2>/dev/null || echo unknown)
+source_changes=$(git -C "$here/.." status --porcelain -- src tools 2>/dev/null | wc -l)
 cat >"$out/settings.json" <<JSON
 {"repetitions": $repetitions, "min_time": $min_time, "callgrind_frames": $frames, "callgrind_steps": $steps, "callgrind_loads": $loads,
- "load_before": "$load_before", "load_after": "$load_after", "build_type": "$build_type", "data_dir": "$build/data"}
+ "load_before": "$load_before", "load_after": "$load_after", "build_type": "$build_type", "data_dir": "$build/data",
+ "source_commit": "$source_commit", "source_changes": $source_changes}
 JSON
 
 python3 "$here/report.py" "$out" >"$here/RESULTS.md"
