@@ -38,5 +38,13 @@ bench:
 	cmake --build build-bench -j $(JOBS)
 	$(XVFB) bash bench/run.sh build-bench
 
+# Pictures of the intro, every menu page and a match on each playground, taken
+# from the real game under a virtual X server; writes docs/*.png.
+screenshots:
+	bash scripts/setup.sh test
+	cmake -S . -B $(BUILD) >/dev/null
+	cmake --build $(BUILD) -j $(JOBS) --target tarvo-rink
+	bash scripts/screenshots.sh $(BUILD)/tarvo-rink $(BUILD) docs
+
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
