@@ -15,7 +15,7 @@ RUNTIME = re.compile(r"(^|/)(libc\.so|libm\.so|libstdc\+\+\.so|libgcc_s\.so|ld-l
 # Functions that hand out heap memory, as callgrind names them.
 ALLOCATORS = re.compile(r"^(malloc|calloc|realloc|reallocarray|memalign|aligned_alloc|posix_memalign|valloc|"
                         r"__libc_malloc|__libc_calloc|__libc_realloc|(__)?strn?dup|operator new(\[\])?\(.*)$")
-SPEC_LINE = re.compile(r"^(ob|cob|fl|fi|fe|cfi|cfl|fn|cfn)=(?:\((\d+)\))?\s*(.*)$")
+NAME_LINE = re.compile(r"^(ob|cob|fl|fi|fe|cfi|cfl|fn|cfn)=(?:\((\d+)\))?\s*(.*)$")
 
 
 def parse(lines, runtime_calls=None, allocator_calls=None):
@@ -53,9 +53,9 @@ def parse(lines, runtime_calls=None, allocator_calls=None):
         if line.startswith("positions:"):
             position_count = len(line.split(":", 1)[1].split())
             continue
-        spec = SPEC_LINE.match(line)
-        if spec:
-            key, ident, text = spec.groups()
+        named = NAME_LINE.match(line)
+        if named:
+            key, ident, text = named.groups()
             name = resolve(key, ident, text.strip())
             if key == "ob":
                 current_ob = name
