@@ -26,29 +26,35 @@ Mask newMask(int w, int h) {
     return mask;
 }
 
-// One box pass of half-width k along a line of n values spaced by `step`.
-static void boxLine(float* line, int n, int step, int k, bool wrap, std::vector<float>& scratch) {
+// One box pass of half-width r along a line of n values spaced by `step`. The box
+// holds the 2 floor(r) + 1 samples around each value in full and the next sample on
+// either side by the fraction of r beyond its whole part, so the blur grows smoothly
+// with r and a picture drawn twice the size blurs exactly twice as far.
+static void boxLine(float* line, int n, int step, float r, bool wrap, std::vector<float>& scratch) {
     scratch.resize(n);
     for (int i = 0; i < n; i++) scratch[i] = line[(size_t)i * step];
     auto sample = [&](int i) {
         if (wrap) return scratch[((i % n) + n) % n];
         return scratch[i < 0 ? 0 : (i >= n ? n - 1 : i)];
     };
+    const int k = (int)r;
+    const float part = r - k;
     float sum = 0;
     for (int i = -k; i <= k; i++) sum += sample(i);
-    const float inv = 1.0f / (2 * k + 1);
+    const float inv = 1.0f / (2 * r + 1);
     for (int i = 0; i < n; i++) {
-        line[(size_t)i * step] = sum * inv;
+        float edges = part > 0 ? part * (sample(i - k - 1) + sample(i + k + 1)) : 0.0f;
+        line[(size_t)i * step] = (sum + edges) * inv;
         sum += sample(i + k + 1) - sample(i - k);
     }
 }
 
 void blurMask(Mask& mask, float radius, bool wrapX) {
-    int k = std::max(1, (int)std::lround(radius));
+    const float r = std::max(1.0f, radius);
     std::vector<float> scratch;
     for (int pass = 0; pass < 3; pass++) {
-        for (int y = 0; y < mask.h; y++) boxLine(&mask.a[(size_t)y * mask.w], mask.w, 1, k, wrapX, scratch);
-        for (int x = 0; x < mask.w; x++) boxLine(&mask.a[x], mask.h, mask.w, k, false, scratch);
+        for (int y = 0; y < mask.h; y++) boxLine(&mask.a[(size_t)y * mask.w], mask.w, 1, r, wrapX, scratch);
+        for (int x = 0; x < mask.w; x++) boxLine(&mask.a[x], mask.h, mask.w, r, false, scratch);
     }
 }
 

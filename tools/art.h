@@ -80,7 +80,8 @@ void shadeMask(Mask& mask, F f, int ss = 1) {
         }
 }
 
-// Near-gaussian blur of a mask (three box passes each way); wrapX makes it wrap across.
+// Near-gaussian blur of a mask (three box passes each way, each of half-width `radius`
+// pixels, fractions included, at least 1); wrapX makes it wrap across.
 void blurMask(Mask& mask, float radius, bool wrapX = false);
 // Lays a colour over the image through a mask placed at (ox, oy).
 void paintMask(Image& image, const Mask& mask, Rgb colour, float opacity = 1.0f, int ox = 0, int oy = 0);

@@ -79,10 +79,12 @@ struct Playground {
 };
 
 // The whole playground from above, as the match camera shows it, squeezed into a
-// square: backdrop, floor, boards, both bats and the ball, lit like a match.
+// square: backdrop, floor, boards, both bats and the ball, lit like a match. The menu
+// shows it over 128 x 128 screen units (205 pixels at 1024 x 768), at two pixels per unit.
 Image preview(const Playground& p) {
-    const int S = 128;
-    const float scale = 56;  // pixels per field unit
+    const int S = 256;
+    const float scale = S * 0.4375f;  // pixels per field unit: the field spans 7/8 of the width
+    const int ss = 2;                  // samples per pixel each way
     Image image = newImage(S, S);
     shade(image, [&](float px, float py) {
         float X = 1 + (px - S / 2.0f) / scale, Y = 0.5f - (py - S / 2.0f) / scale;
@@ -108,14 +110,15 @@ Image preview(const Playground& p) {
         if (X >= 0 && X <= 2 && Y < 0 && Y >= -0.1f)
             return lit(p.boardTop((2 - X) / 2, 1 + Y / 0.1f), X, Y, 0.2f, p.light1, p.light2);
         // The backdrop lies 6 units below the floor, so it shows 3.86 times smaller.
-        // Sampled four times more finely, and dimmed, so the small picture stays calm.
+        // Sampled four times more finely than the rest, between the pixel's own samples,
+        // and dimmed, so the small picture stays calm.
         float Xb = 1 + (X - 1) * 3.857f, Yb = 0.5f + (Y - 0.5f) * 3.857f;
-        const float step = 3.857f / scale / 8;
+        const float step = 3.857f / scale / (2 * ss);
         Rgb sum{0, 0, 0};
         for (int j = 0; j < 2; j++)
             for (int i = 0; i < 2; i++) sum = sum + p.backdrop((Xb + (i - 0.5f) * step + 3.5f) / 9, (4 - Yb - (j - 0.5f) * step) / 7);
         return sum * (0.25f * 0.7f);
-    }, 4);
+    }, ss);
     return image;
 }
 

@@ -9,6 +9,13 @@ namespace {
 
 // ---- Shared looks ------------------------------------------------------------------------
 
+// Every menu and intro picture is drawn at this many pixels per unit of the 640 x 480
+// screen the menu is laid out on. The game stretches that screen over its window, and
+// at 1024 x 768 a unit covers 1.6 pixels, so at two a picture holds at least as many
+// pixels as it covers there, and its sides stay powers of two. Each maker lays out its
+// shapes in screen units and scales every width, bevel, glow and font size by this.
+const int UNIT = 2;
+
 const Rgb ICE = hex(0x8fe3ff);       // outlines and frames
 const Rgb ICE_GLOW = hex(0x2f9be8);  // the halo around them
 const Rgb GOLD = hex(0xffc446);
@@ -54,11 +61,14 @@ float fitSize(Typeface* face, const std::string& text, float width, float cap, f
 Image drawEmblem(int W, int H, bool split) {
     const float k = W / 512.0f;  // pixels per emblem unit; the emblem is 512 x 256 units
     const float px = 1.0f / k;
+    // Every shape has a one-pixel soft edge; where the thinnest line, the inner boards
+    // line 2.6 units wide, comes out under three pixels, each pixel is sampled 2 x 2 times as well.
+    const int ss = 2.6f * k < 3.0f ? 2 : 1;
     auto rink = [](float x, float y) { return sdRoundBox(x - 256, y - 128, 238, 104, 72); };
     Image image = newImage(W, H);
 
     Mask outline = newMask(W, H);
-    shadeMask(outline, [&](float sx, float sy) { return stroke(rink(sx * px, sy * px), 4.5f, px); }, 2);
+    shadeMask(outline, [&](float sx, float sy) { return stroke(rink(sx * px, sy * px), 4.5f, px); }, ss);
     Mask halo = outline;
     blurMask(halo, 7 * k);
 
@@ -81,7 +91,7 @@ Image drawEmblem(int W, int H, bool split) {
         float creaseR = std::fabs(std::hypot(x - 494, y - 128) - 34);
         c = over(c, hex(0xff3b4e), fill(std::min(creaseL, creaseR) - 2.0f, px) * fill(d + 3, px) * 0.8f);
         return c;
-    }, 2);
+    }, ss);
     addMask(image, halo, ICE_GLOW, 1.1f);
     paintMask(image, outline, ICE);
 
@@ -159,13 +169,30 @@ const char* const BUTTON_LABELS[] = {"single player", "two players",   "settings
                                      "player 2 keys", "player 1 name", "player 2 name", "close",
                                      "yes",           "no"};
 
-// One family of opaque bevelled buttons: steel blue with a gloss on the upper half, a
-// light upper-left edge, a dark lower-right edge and a white label with a drop shadow.
-// The label size is the one that lets the longest label of the family fit.
-Image makeButton(const char* label, int w, int h) {
-    Typeface* face = needTypeface("DejaVuSansCondensed-Bold.ttf");
-    float size = 40;
-    for (const char* other : BUTTON_LABELS) size = std::min(size, fitSize(face, other, 128 - 14, 11.5f));
+// The label size of the button family, in pixels: the largest at which the longest
+// label fits a 128 x 32-unit button with 10 units to spare at either end and capitals
+// at most 11.5 units high. Worked out once and shared by every button.
+const char* const BUTTON_FACE = "DejaVuSansCondensed-Bold.ttf";
+float buttonLabelSize() {
+    static const float size = [] {
+        Typeface* face = needTypeface(BUTTON_FACE);
+        float fitting = 1e9f;
+        for (const char* label : BUTTON_LABELS)
+            fitting = std::min(fitting, fitSize(face, label, (128 - 20) * UNIT, 11.5f * UNIT));
+        closeTypeface(face);
+        return fitting;
+    }();
+    return size;
+}
+
+// One family of opaque bevelled buttons, wUnits x hUnits screen units: steel blue with a
+// gloss on the upper half, a light upper-left edge, a dark lower-right edge, a dark
+// border and a white label with a drop shadow.
+Image makeButton(const char* label, int wUnits, int hUnits) {
+    const int k = UNIT, w = wUnits * UNIT, h = hUnits * UNIT;
+    const float bevel = 2.0f * k, border = 1.0f * k;
+    Typeface* face = needTypeface(BUTTON_FACE);
+    const float size = buttonLabelSize();
 
     Image image = newImage(w, h);
     shade(image, [&](float x, float y) {
@@ -173,20 +200,20 @@ Image makeButton(const char* label, int w, int h) {
         Rgb c = mix(hex(0x3f7fc4), hex(0x12305a), v);
         c = c + hex(0xffffff) * (0.13f * std::pow(clamp01(1 - v / 0.5f), 1.5f));
         float left = x, right = w - x, topEdge = y, bottomEdge = h - y;
-        if (std::min(topEdge, left) < 2 && std::min(right, bottomEdge) >= 1) c = mix(c, hex(0xa5d4ff), 0.55f);
-        if (std::min(bottomEdge, right) < 2) c = mix(c, hex(0x081628), 0.7f);
-        if (std::min(std::min(left, right), std::min(topEdge, bottomEdge)) < 1) c = hex(0x040b16);
+        if (std::min(topEdge, left) < bevel && std::min(right, bottomEdge) >= border) c = mix(c, hex(0xa5d4ff), 0.55f);
+        if (std::min(bottomEdge, right) < bevel) c = mix(c, hex(0x081628), 0.7f);
+        if (std::min(std::min(left, right), std::min(topEdge, bottomEdge)) < border) c = hex(0x040b16);
         return c;
     });
 
     float width = textWidth(face, label, size);
     Glyph x;
     float xHeight = renderGlyph(face, 'x', size, 1.0f, 0, &x) ? (float)x.top : size * 0.55f;
-    float baseline = std::round(h / 2.0f + xHeight / 2.0f + 0.5f);
+    float baseline = std::round(h / 2.0f + xHeight / 2.0f + 0.5f * k);
     float left = std::round((w - width) / 2.0f);
     Mask text = newMask(w, h);
     textInto(text, face, label, size, left, baseline);
-    paintMask(image, text, hex(0x06111f), 0.85f, 1, 1);
+    paintMask(image, text, hex(0x06111f), 0.85f, k, k);
     paintMaskWith(image, text, [&](float, float y) {
         return mix(hex(0xffffff), hex(0xd6e6ff), clamp01((y - (baseline - xHeight * 1.4f)) / (xHeight * 1.6f)));
     });
@@ -199,40 +226,57 @@ Image makeButton(const char* label, int w, int h) {
 Image makeFont1() { return makeFont("DejaVuSansMono-Bold.ttf", 1.45f, hex(0xfff0a0), hex(0xffb020)); }
 Image makeFont2() { return makeFont("DejaVuSans-Bold.ttf", 1.3f, hex(0xffffff), hex(0xdce8ff)); }
 
-Image makeLogoLeft() { return crop(drawEmblem(512, 256, true), 0, 0, 256, 256); }
-Image makeLogoRight() { return crop(drawEmblem(512, 256, true), 256, 0, 256, 256); }
-Image makeMenuLogo() { return drawEmblem(256, 128, false); }
+// The intro shows the emblem at 512 x 256 screen units (each half 256 x 256), the menu's
+// corner at 128 x 64.
+Image makeLogoLeft() { return crop(drawEmblem(512 * UNIT, 256 * UNIT, true), 0, 0, 256 * UNIT, 256 * UNIT); }
+Image makeLogoRight() {
+    return crop(drawEmblem(512 * UNIT, 256 * UNIT, true), 256 * UNIT, 0, 256 * UNIT, 256 * UNIT);
+}
+Image makeMenuLogo() { return drawEmblem(128 * UNIT, 64 * UNIT, false); }
 
+// The title over the menu, 256 x 64 screen units: the name in the title lettering over a
+// thin ice line, brightest in the middle.
 Image makeTitle() {
-    Image image = newImage(256, 64);
-    // A thin ice line under the lettering, brightest in the middle.
-    shade(image, [](float x, float y) {
-        float along = 1 - std::pow(std::fabs(x - 128) / 118.0f, 2.0f);
-        float line = std::exp(-std::pow((y - 57) / 1.3f, 2.0f)) + 0.35f * std::exp(-std::pow((y - 57) / 4.0f, 2.0f));
+    const float k = UNIT;
+    Image image = newImage(256 * UNIT, 64 * UNIT);
+    shade(image, [&](float x, float y) {
+        float ux = x / k, uy = y / k;  // screen units
+        float along = 1 - std::pow(std::fabs(ux - 128) / 118.0f, 2.0f);
+        float line = std::exp(-std::pow((uy - 57) / 1.3f, 2.0f)) + 0.35f * std::exp(-std::pow((uy - 57) / 4.0f, 2.0f));
         return ICE * (clamp01(along) * line);
     }, 2);
     Typeface* face = needTypeface("DejaVuSans-Bold.ttf");
-    float size = fitSize(face, "TARVO RINK", 232, 36);
-    titleText(image, face, "TARVO RINK", size, 128, 8 + 36);
+    float size = fitSize(face, "TARVO RINK", 232 * k, 36 * k);
+    titleText(image, face, "TARVO RINK", size, 128 * k, (8 + 36) * k);
     closeTypeface(face);
     return image;
 }
 
 // Deep blue under a soft arena light, with a fine diamond lattice. The picture is laid
-// twice across the 640 x 480 screen, so everything repeats exactly across its width;
-// the lattice is laid out in screen units so its diamonds come out square.
+// twice across the 640 x 480 screen, each copy 320 x 480 units (512 x 768 pixels at
+// 1024 x 768), so everything repeats exactly across its width; the lattice is laid out
+// in screen units so its diamonds come out square. The game samples it wrapping both
+// ways, which blends its top and bottom rows into each other at the screen's edges, so
+// it repeats downward too: the light fades toward the very top into the same dark as
+// the bottom, and the lattice and the grain repeat every picture height.
 Image makeMenuBackground() {
-    Image image = newImage(512, 512);
-    shade(image, [](float x, float y) {
-        float u = x / 512, v = y / 512;
-        float sx = u * 320, sy = v * 480;  // screen units of one tile
-        Rgb c = mix(hex(0x1c3a72), hex(0x050a18), std::pow(v, 0.85f));
-        c = c + hex(0x3a6cb0) * (0.32f * std::exp(-std::pow((v - 0.05f) / 0.16f, 2.0f)));
+    const int W = 512, H = 1024;
+    const float unitsAcross = 320, unitsDown = 480;
+    Image image = newImage(W, H);
+    shade(image, [&](float x, float y) {
+        float u = x / W, v = y / H;
+        float sx = u * unitsAcross, sy = v * unitsDown;  // screen units of one copy
+        float edge = std::pow(smooth(0.0f, 0.22f, v), 0.6f);  // the light's fade toward the top
+        float depth = 1 - edge * (1 - std::pow(v, 0.85f));
+        Rgb c = mix(hex(0x1c3a72), hex(0x050a18), depth);
+        c = c + hex(0x3a6cb0) * (0.32f * edge * std::exp(-std::pow((v - 0.11f) / 0.15f, 2.0f)));
         float a = (sx + sy) / 40, b = (sx - sy) / 40;
         float da = std::fabs(a - std::round(a)) * 40 * 0.7071f, db = std::fabs(b - std::round(b)) * 40 * 0.7071f;
-        float pxSize = 320.0f / 512;
-        float lattice = std::max(fill(da - 0.35f, pxSize * 1.5f), fill(db - 0.35f, pxSize * 1.5f));
-        float fade = 0.35f + 0.65f * (1 - v);
+        // The lattice lines are softened over 1.5 pixels, which smooths them without
+        // sampling each pixel more than once.
+        const float pixel = unitsAcross / W;  // screen units per pixel, the larger way
+        float lattice = std::max(fill(da - 0.35f, pixel * 1.5f), fill(db - 0.35f, pixel * 1.5f));
+        float fade = 0.35f + 0.65f * (1 - depth);
         c = c + hex(0x3f7fd0) * (0.10f * lattice * fade);
         // Glints where the lattice crosses.
         float cross = std::hypot(a - std::round(a), b - std::round(b)) * 40;
@@ -240,26 +284,31 @@ Image makeMenuBackground() {
         c = c + hex(0x9fd8ff) * ((lit ? 0.22f : 0.07f) * std::exp(-cross * cross / 3.0f) * fade);
         float grain = fbm(u * 8, v * 8, 7, 4, 8, 8) - 0.5f;
         return c * (1 + 0.18f * grain);
-    }, 2);
+    });
     return image;
 }
 
 // The panel behind every menu page, drawn lightening: a dark glassy body and a bright
 // frame. It is laid three times across on the settings page, so the side frames are
 // half as thick as the top and bottom ones and the joins read as single dividers.
+// It is stretched over areas of up to 300 x 282 screen units; its frame is laid out
+// on a grid of 256 x 256 steps of UNIT pixels, each a little over a screen unit.
 Image makeWindow() {
-    const int S = 256;
+    const int S = 256 * UNIT;
+    const float k = UNIT;
     Image image = newImage(S, S);
     shade(image, [&](float x, float y) {
         float v = y / S;
-        float dx = std::min(x, S - x), dy = std::min(y, S - y);
+        float dx = std::min(x, S - x) / k, dy = std::min(y, S - y) / k;  // in steps
         Rgb c = mix(hex(0x12244a), hex(0x060d1e), v);
         c = c + hex(0x1c3560) * (0.5f * std::exp(-std::pow((v - 0.06f) / 0.12f, 2.0f)));
         float glow = std::max(std::exp(-dy / 9.0f), std::exp(-dx / 6.0f));
         c = c + ICE_GLOW * (0.30f * glow);
-        float frame = std::max(fill(dy - 3.0f, 1.0f), fill(dx - 1.6f, 1.0f));
+        // Edges softened over one pixel, whatever the scale.
+        const float soft = 1.0f / k;
+        float frame = std::max(fill(dy - 3.0f, soft), fill(dx - 1.6f, soft));
         // Brighter corner pieces.
-        float corner = (dx < 26 && dy < 26) ? std::max(fill(dy - 5.0f, 1.0f), fill(dx - 3.0f, 1.0f)) : 0.0f;
+        float corner = (dx < 26 && dy < 26) ? std::max(fill(dy - 5.0f, soft), fill(dx - 3.0f, soft)) : 0.0f;
         c = over(c, ICE, std::max(frame, corner));
         return c;
     }, 2);
@@ -268,15 +317,18 @@ Image makeWindow() {
 
 // The hover highlight: a soft golden edge glow on black, laid lightening over 128 x 32,
 // 64 x 32 and 128 x 128 items; the fall-off is shorter across the long side so it reads
-// alike on every shape.
+// alike on every shape. Everything is laid out in fractions of the item, so the picture
+// only needs as many pixels as the largest item covers (128 x 128 units): the bright rim
+// is 1/64 of the width and 1/32 of the height, under two pixels on the smaller items at
+// 1024 x 768 and up to six on the playground pictures.
 Image makeGlow() {
-    const int W = 128, H = 64;
+    const int W = 128 * UNIT, H = 128 * UNIT;
     Image image = newImage(W, H);
     shade(image, [&](float x, float y) {
         float u = x / W, v = y / H;
-        float dx = std::min(u, 1 - u), dy = std::min(v, 1 - v);
-        float soft = std::max(std::exp(-dx / 0.05f), std::exp(-dy / 0.11f));
-        float rim = std::max(fill(dx * W - 2.0f, 1.0f), fill(dy * H - 2.0f, 1.0f));
+        float du = std::min(u, 1 - u), dv = std::min(v, 1 - v);
+        float soft = std::max(std::exp(-du / 0.05f), std::exp(-dv / 0.11f));
+        float rim = std::max(fill((du - 1 / 64.0f) * W, 1.0f), fill((dv - 1 / 32.0f) * H, 1.0f));
         return hex(0xffcf6a) * (0.75f * soft) + hex(0xfff4d8) * (0.6f * rim);
     }, 2);
     return image;

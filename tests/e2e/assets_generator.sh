@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The asset generator makes exactly the game's 52 pictures and 12 sounds, byte for byte the same on a
 # second run, clears out files that are not its own, and every file is what the game needs: baseline
-# JPEGs with power-of-two sides, fonts on their grid, pictures that repeat without a seam where the
-# game repeats them, and 22050 Hz 16-bit stereo WAVs that start and end in silence and never clip.
+# JPEGs with power-of-two sides, screen pictures with at least as many pixels as they cover at
+# 1024 x 768 and in the shape they are drawn, fonts on their grid, pictures that repeat without a
+# seam where the game repeats them, one emblem drawn alike at every size, and 22050 Hz 16-bit stereo
+# WAVs that start and end in silence and never clip.
 set -u
 GAME=$1
 BUILD_DIR=$2
@@ -88,6 +90,9 @@ def rgb(path, width, height):
 def column_step(rows, a, b):
     return sum(abs(r[a * 3 + c] - r[b * 3 + c]) for r in rows for c in range(3)) / (3.0 * len(rows))
 
+def row_step(rows, a, b):
+    return sum(abs(x - y) for x, y in zip(rows[a], rows[b])) / float(len(rows[a]))
+
 sizes = {}
 for p in pictures:
     path = os.path.join(first, 'pictures', p + '.jpg')
@@ -105,6 +110,35 @@ for p in pictures:
         if side < 1 or side & (side - 1):
             problem('%s is %dx%d: not powers of two' % (p, width, height))
             break
+
+# Screen pictures: the menu, the intro and the match panel are laid out on a 640 x 480 screen
+# stretched over the window, so at 1024 x 768 a picture drawn over W x H units covers 1.6 W x 1.6 H
+# pixels and is soft unless it has at least that many. The sizes are those of the game's quads; a
+# picture stretched over several (the hover glow, the page window) must cover the largest each way.
+# One drawn at a single size must have its shape too, or its drawing comes out squeezed.
+DRAWN = {  # units across, units down, drawn at this one shape
+    'menu/trlogo': (256, 64, True), 'menu/logo': (128, 64, True),
+    'others/logol': (256, 256, True), 'others/logor': (256, 256, True),
+    'menu/ground1': (128, 128, True), 'menu/ground2': (128, 128, True),
+    'menu/yes': (64, 32, True), 'menu/no': (64, 32, True),
+    'menu/glow': (128, 128, False),                 # over 128 x 32, 64 x 32 and 128 x 128 items
+    'others/window': (300, 282, False),             # 220 x 242, 300 x 222, three of 173 x 282
+    'menu/ground': (320, 480, False),               # twice across the screen
+    'others/panel': (640, 32, False), 'menu/check': (20, 20, False),
+    'others/font1': (256, 256, False), 'others/font2': (256, 256, False),  # 16 units a cell
+}
+for button in ('single', 'multi', 'settings', 'exit', 'easy', 'normal', 'hard', 'player1k', 'player2k',
+               'player1n', 'player2n', 'close'):
+    DRAWN['menu/' + button] = (128, 32, True)
+for p, (across, down, one_shape) in sorted(DRAWN.items()):
+    if p not in sizes:
+        continue
+    width, height = sizes[p]
+    if width < across * 1.6 or height < down * 1.6:
+        problem('%s is %dx%d, soft over the %.0fx%.0f pixels it covers at 1024 x 768'
+                % (p, width, height, across * 1.6, down * 1.6))
+    if one_shape and width * down != height * across:
+        problem('%s is %dx%d, not the shape of the %dx%d units it is drawn over' % (p, width, height, across, down))
 
 # Fonts: a 16 x 16 grid of 32-pixel cells. Printable codes have ink, the blank ones
 # none, every glyph stays inside the left 28 pixels of its cell, and the capitals
@@ -133,7 +167,8 @@ for font in ('others/font1', 'others/font2'):
 
 # Repeats: the menu background is laid twice across the screen and the page window
 # three times on the settings page, so their left and right edges must join like any
-# two neighbouring columns. The floors meet their half-turned copy at the net, so the
+# two neighbouring columns. The background also wraps from its bottom row to its top
+# one where the screen begins and ends, so those must join like any two rows. The floors meet their half-turned copy at the net, so the
 # net edge must read the same from both ends.
 for p in ('menu/ground', 'others/window'):
     if p not in sizes:
@@ -144,6 +179,39 @@ for p in ('menu/ground', 'others/window'):
     join = column_step(rows, width - 1, 0)
     if join > inside + 4:
         problem('%s shows a seam where it repeats (edge step %.1f, steepest inside %.1f)' % (p, join, inside))
+if 'menu/ground' in sizes:
+    width, height = sizes['menu/ground']
+    rows = rgb(os.path.join(first, 'pictures', 'menu/ground.jpg'), width, height)
+    inside = max(row_step(rows, y, y + 1) for y in range(height - 1))
+    join = row_step(rows, height - 1, 0)
+    if join > inside + 4:
+        problem('menu/ground: its top and bottom rows do not join (step %.1f, steepest inside %.1f)' % (join, inside))
+
+# One drawing at every size: the corner logo and the two intro halves are the same emblem,
+# at a quarter of the size and whole. Halved twice, the intro halves side by side must look
+# like the corner logo, but for the dark split between them: a line width, glow or letter
+# size left at one picture's scale would set them apart.
+if sizes.get('menu/logo') and sizes.get('others/logol') == sizes.get('others/logor'):
+    small_w, small_h = sizes['menu/logo']
+    half_w, half_h = sizes['others/logol']
+    def shrunk(path):
+        raw = subprocess.run(['convert', path, '-filter', 'Box', '-resize', '%dx%d!' % (small_w // 2, small_h),
+                              '-depth', '8', 'rgb:-'], check=True, capture_output=True).stdout
+        return [raw[y * small_w // 2 * 3:(y + 1) * small_w // 2 * 3] for y in range(small_h)]
+    if (half_w * 2, half_h) == (small_w * 4, small_h * 4):
+        left = shrunk(os.path.join(first, 'pictures', 'others/logol.jpg'))
+        right = shrunk(os.path.join(first, 'pictures', 'others/logor.jpg'))
+        small = rgb(os.path.join(first, 'pictures', 'menu/logo.jpg'), small_w, small_h)
+        keep = [x for x in range(small_w) if abs(x + 0.5 - small_w / 2.0) > small_w / 32.0]
+        total = 0
+        for y in range(small_h):
+            whole = left[y] + right[y]
+            total += sum(abs(whole[x * 3 + c] - small[y][x * 3 + c]) for x in keep for c in range(3))
+        difference = total / (3.0 * small_h * len(keep))
+        if difference > 5:
+            problem('the intro halves halved twice differ from the corner logo by %.1f on average' % difference)
+    else:
+        problem('the intro halves (%dx%d) are not four times the corner logo (%dx%d)' % (half_w, half_h, small_w, small_h))
 for p in ['ground/%d' % i for i in range(6)] + ['ground/11']:
     if p not in sizes:
         continue
