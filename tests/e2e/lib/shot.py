@@ -4,8 +4,9 @@
 #   shot.py diff FILE1 FILE2 X0 Y0 X1 Y1     mean absolute difference (0-255) of a region in two pictures
 #   shot.py cells FILE X YTOP N              near-white pixels in each of N text cells from (X, YTOP)
 #   shot.py checked FILE R1 R2 R3            number (from 1) of the region clearly greener than the other two, or 0
-#   shot.py intro PREV CUR                   "MET DIFF": 1 when CUR shows the intro's background with the logos
-#                                            covering its centre, and the mean difference to PREV
+#   shot.py intro PREV CUR                   "MET INTRO DIFF": MET 1 when CUR shows the intro's background with
+#                                            the logos covering its centre, INTRO 1 when it shows the intro's
+#                                            background at all, and the mean difference to PREV
 #   shot.py which FILE1 FILE2 LEVEL R1 R2..  number (from 1) of the first region "X0 Y0 X1 Y1" whose
 #                                            mean difference exceeds LEVEL, or 0 when none does
 #
@@ -118,8 +119,9 @@ def main(argv):
         # The intro's background has no green at all, unlike the menu's.
         centre = sum(mean(argv[3], 300, 200, 340, 280))
         corner = mean(argv[3], 5, 5, 40, 40)
-        covered = abs(centre - sum(corner)) > 120 and corner[1] <= 2
-        print(1 if covered else 0, '%.2f' % diff(argv[2], argv[3]))
+        intro = corner[1] <= 2
+        covered = abs(centre - sum(corner)) > 120 and intro
+        print(1 if covered else 0, 1 if intro else 0, '%.2f' % diff(argv[2], argv[3]))
     elif command == 'which':
         level = float(argv[4])
         for number, rect in enumerate(argv[5:], 1):
