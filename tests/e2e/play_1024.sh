@@ -10,6 +10,4 @@ source "$(dirname "$0")/lib/play.sh"
 SETTINGS=$'music= 1\neffects= 0\nresolution= 2\nmode= 0\n'
 MUSIC=1 EFFECTS=0 RESOLUTION=2 MODE=0
 EXPECT_W=1024 EXPECT_H=768
-# The sanitizer build plays this one without the long hunt for a point on serve.
-if sanitizer_build; then PLAY_SHORT=1; fi
 play_whole_game

@@ -11,6 +11,4 @@ source "$(dirname "$0")/lib/play.sh"
 SETTINGS=
 MUSIC=1 EFFECTS=1 RESOLUTION=1 MODE=1
 EXPECT_W=800 EXPECT_H=600
-# The sanitizer build plays this one without the long hunt for a point on serve.
-if sanitizer_build; then PLAY_SHORT=1; fi
 play_whole_game
