@@ -117,12 +117,18 @@ echo "read-only: read, saved in place, still read-only"
 
 # Read-only in a folder the player may not write (the game run as an unprivileged
 # user): the save fails with one line, the old file stays as it was, status 0.
+# The game and its data are copied beside the file, so that the unprivileged
+# player can reach them wherever the build lives.
 fresh
 chmod 755 "$WORKDIR"
+rm "$WORKDIR/data"
+cp -r "$BUILD_DIR/data" "$WORKDIR/data"
+cp "$GAME" "$WORKDIR/tarvo-rink"
+chmod -R a+rX "$WORKDIR"
 printf 'music= 0\neffects= 0\nresolution= 0\nmode= 0\ndifficulty= 13\n' >"$WORKDIR/tarvo.ini"
 chmod 444 "$WORKDIR/tarvo.ini"
 before=$(cat "$WORKDIR/tarvo.ini")
-(cd "$WORKDIR" && exec setpriv --reuid=65534 --regid=65534 --clear-groups "$GAME" 2>"$WORKDIR/stderr" >/dev/null) &
+(cd "$WORKDIR" && exec setpriv --reuid=65534 --regid=65534 --clear-groups ./tarvo-rink 2>"$WORKDIR/stderr" >/dev/null) &
 GAME_PID=$!
 wait_window || fail "window did not open for the unprivileged player"
 skip_intro
