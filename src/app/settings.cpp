@@ -166,9 +166,12 @@ void saveSettings() {
     snprintf(pending, sizeof pending, "%s%s", target, pendingSuffix);
 
     int failure = 0;
+    // A settings file the player has made read-only is theirs to keep: the new
+    // file would otherwise be renamed over it in a writable folder.
+    if (access(target, F_OK) == 0 && access(target, W_OK) != 0) failure = errno;
     // A copy left by an earlier save that was cut short is stale: start afresh,
     // and create the new file ourselves so nothing else is written through.
-    if (unlink(pending) != 0 && errno != ENOENT) failure = errno;
+    if (!failure && unlink(pending) != 0 && errno != ENOENT) failure = errno;
     int fd = -1;
     if (!failure) {
         fd = open(pending, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

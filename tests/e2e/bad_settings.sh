@@ -104,7 +104,8 @@ expect_no_stderr "cut in a name"
 expect_file "$(written 0 0 2 0 9.000000 kaj 'player 2' $DEFAULT_KEYS)" "cut in a name"
 echo "cut in a name: the name kept as far as it goes"
 
-# Read-only: read as usual. Saving puts the new settings in its place and the
+# Read-only, the game run by the superuser (who may write any file, as the game
+# is run here): read as usual; saving puts the new settings in its place and the
 # file stays read-only, as the player left it.
 fresh
 printf 'music= 0\neffects= 0\nresolution= 0\nmode= 0\ndifficulty= 9\n' >"$WORKDIR/tarvo.ini"

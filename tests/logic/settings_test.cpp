@@ -276,6 +276,21 @@ TEST_F(SettingsFile, SaveIntoAnUnwritableDirectoryReportsAndKeepsTheOldFile) {
     expectNoPendingCopy();
 }
 
+TEST_F(SettingsFile, ReadOnlyFileInAWritableDirectoryIsKept) {
+    writeFile("tarvo.ini", "old\n");
+    ASSERT_EQ(chmod("tarvo.ini", 0444), 0);
+    ASSERT_EQ(chmod(".", 0777), 0);
+    ChildSave save = saveInChild([] {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(77);
+    });
+    if (WIFEXITED(save.status) && WEXITSTATUS(save.status) == 77) GTEST_SKIP() << "cannot drop privileges";
+    ASSERT_TRUE(WIFEXITED(save.status));
+    EXPECT_EQ(WEXITSTATUS(save.status), 0);
+    EXPECT_EQ(save.errors, std::string("Settings saving failed: ") + strerror(EACCES) + "\n");
+    EXPECT_EQ(readFile("tarvo.ini"), "old\n");
+    expectNoPendingCopy();
+}
+
 TEST_F(SettingsFile, SaveThatCannotBeWrittenWholeReportsAndKeepsTheOldFile) {
     writeFile("tarvo.ini", "old\n");
     ChildSave save = saveInChild([] {
