@@ -1,37 +1,41 @@
 #!/usr/bin/env bash
-# Runs a command on a virtual X server of its own: Xvfb picks a free display itself
-# (-displayfd), so any number of these can start at once without racing for one.
+# Runs a command on a virtual X server of its own, so tests that start at the same
+# time never share a display or take one another's windows.
+#
+# Servers are started one at a time (under a lock) on a display number that is
+# free: a server told its number checks that number's lock before it opens any
+# socket, so it can never disturb a server already running there (one left to
+# pick its own number would open sockets first and could unlink a live server's).
 set -u
 
-# Starts a server and sets SERVER and NUMBER; fails if it does not come up usable.
-start_server() {
-  local fdfile
-  fdfile=$(mktemp /tmp/tarvo-display.XXXXXX)
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+lock=/tmp/tarvo-headless.lock
+exec 9>"$lock"
+flock 9
+
+SERVER=
+NUMBER=
+for candidate in $(seq 10 200); do
+  [ -e "/tmp/.X$candidate-lock" ] && continue
+  [ -e "/tmp/.X11-unix/X$candidate" ] && continue
+  Xvfb ":$candidate" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 9>&- &
   SERVER=$!
-  NUMBER=
-  for _ in $(seq 1 400); do
-    [ -s "$fdfile" ] && break
+  for _ in $(seq 1 200); do
+    if DISPLAY=":$candidate" xdotool getdisplaygeometry >/dev/null 2>&1; then
+      NUMBER=$candidate
+      break
+    fi
     kill -0 "$SERVER" 2>/dev/null || break
     sleep 0.05
   done
-  NUMBER=$(head -n 1 "$fdfile")
-  rm -f "$fdfile"
-  # The server names its display once it listens; make sure a client gets in.
-  if [ -n "$NUMBER" ] && DISPLAY=":$NUMBER" xdotool getdisplaygeometry >/dev/null 2>&1; then
-    return 0
-  fi
+  [ -n "$NUMBER" ] && break
   kill "$SERVER" 2>/dev/null
   wait "$SERVER" 2>/dev/null
-  return 1
-}
-
-started=
-for _ in 1 2 3; do
-  if start_server; then started=1; break; fi
-  sleep 1
+  SERVER=
 done
-if [ -z "$started" ]; then
+flock -u 9
+exec 9>&-
+
+if [ -z "$NUMBER" ]; then
   echo "virtual X server did not start" >&2
   exit 1
 fi
