@@ -8,10 +8,8 @@ GAME=$1
 BUILD_DIR=$2
 export SDL_AUDIODRIVER=dummy
 
-WORKDIR=$(mktemp -d /tmp/tarvo-e2e.XXXXXX)
-cp -r "$BUILD_DIR/data" "$WORKDIR/data"
+make_workdir_with_data_copy
 rm "$WORKDIR/data/pictures/menu/close.jpg"
-printf 'music= 1\neffects= 1\nresolution= 1\nmode= 0\n' >"$WORKDIR/tarvo.ini"
 
 start_game
 for _ in $(seq 1 200); do

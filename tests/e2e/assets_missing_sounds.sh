@@ -10,10 +10,8 @@ GAME=$1
 BUILD_DIR=$2
 export SDL_AUDIODRIVER=dummy
 
-WORKDIR=$(mktemp -d /tmp/tarvo-e2e.XXXXXX)
-cp -r "$BUILD_DIR/data" "$WORKDIR/data"
+make_workdir_with_data_copy
 rm "$WORKDIR/data/sound/menu/over.wav" "$WORKDIR/data/sound/ground2/music.wav"
-printf 'music= 1\neffects= 1\nresolution= 1\nmode= 0\n' >"$WORKDIR/tarvo.ini"
 
 start_game
 wait_window || fail "window did not open: $(cat "$WORKDIR/stderr")"

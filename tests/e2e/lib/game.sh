@@ -34,6 +34,14 @@ make_workdir() {
 # its allocations to the end; every other sanitizer report stays on.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
 
+# A fresh working directory with a copy of the game's data, for a test to take
+# files away from, and a window-mode settings file with both sound switches on.
+make_workdir_with_data_copy() {
+  WORKDIR=$(mktemp -d /tmp/tarvo-e2e.XXXXXX)
+  cp -r "$BUILD_DIR/data" "$WORKDIR/data"
+  printf 'music= 1\neffects= 1\nresolution= 1\nmode= 0\n' >"$WORKDIR/tarvo.ini"
+}
+
 # Starts the game in $WORKDIR; its standard error goes to $WORKDIR/stderr.
 start_game() {
   (cd "$WORKDIR" && exec "$GAME" 2>"$WORKDIR/stderr" >"$WORKDIR/stdout") &
