@@ -34,14 +34,8 @@ sleep 1
 
 single_player
 pick_playground 249
-for _ in $(seq 1 100); do
-  kill -0 "$GAME_PID" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$GAME_PID" 2>/dev/null && fail "the tennis match started without its floor picture"
-wait "$GAME_PID"
-status=$?
-GAME_PID=
+wait_exit 10 || fail "the tennis match started without its floor picture"
+status=$EXIT_STATUS
 [ "$status" = 0 ] || fail "exit status $status, expected 0"
 grep -qx 'Image loading failed: .*data/pictures/ground/11\.jpg.*' "$WORKDIR/stderr" ||
   fail "unexpected standard error: $(cat "$WORKDIR/stderr")"

@@ -12,14 +12,8 @@ make_workdir_with_data_copy
 rm "$WORKDIR/data/pictures/menu/close.jpg"
 
 start_game
-for _ in $(seq 1 200); do
-  kill -0 "$GAME_PID" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$GAME_PID" 2>/dev/null && fail "the game kept running without menu/close.jpg"
-wait "$GAME_PID"
-status=$?
-GAME_PID=
+wait_exit 20 || fail "the game kept running without menu/close.jpg"
+status=$EXIT_STATUS
 [ "$status" = 0 ] || fail "exit status $status, expected 0"
 lines=$(grep -c '' "$WORKDIR/stderr")
 [ "$lines" = 1 ] || fail "expected one line on standard error, got: $(cat "$WORKDIR/stderr")"
