@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app/game_state.h"
+#include "menu/hover.h"
 
 enum { NAME_MAX_CHARS = 8 };
 
@@ -24,6 +25,7 @@ static void captureInto(i32* up, i32* down, i32* pass, int code) {
     case 3:
         *pass = code;
         game.menuPage = 2;
+        forgetHoverTarget();
         break;
     default: break;
     }
@@ -39,13 +41,18 @@ void captureKey(int code) {
     if (game.menuPage == 5) captureInto(&game.p2Up, &game.p2Down, &game.p2Pass, code);
 }
 
+// A name holds only what the font draws and the settings file keeps on one
+// line: the printable codes 32-126 and 128-255. Tabs, line ends and other
+// control codes would break the file's lines apart when it is read again.
+static bool nameChar(unsigned char ch) { return (ch >= 32 && ch <= 126) || ch >= 128; }
+
 static void editName(char* name, unsigned char ch) {
     size_t length = nameLength(name);
     if (ch == 8) {
         if (length > 0) name[length - 1] = 0;
         return;
     }
-    if (ch == 0 || length >= NAME_MAX_CHARS) return;
+    if (!nameChar(ch) || length >= NAME_MAX_CHARS) return;
     name[length] = (char)ch;
     name[length + 1] = 0;
 }
@@ -67,4 +74,5 @@ void finishNameEntry() {
     if (game.p1name[0] == 0) std::strcpy(game.p1name, "player 1");
     if (game.p2name[0] == 0) std::strcpy(game.p2name, "player 2");
     game.menuPage = 2;
+    forgetHoverTarget();
 }

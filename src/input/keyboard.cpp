@@ -8,6 +8,7 @@
 #include "assets/sound.h"
 #include "input/entry.h"
 #include "match/flow.h"
+#include "menu/hover.h"
 
 enum { KEY_ENTER = 13, KEY_ESCAPE = 27 };
 
@@ -16,11 +17,14 @@ enum { KEY_ENTER = 13, KEY_ESCAPE = 27 };
 static void escape() {
     game.glowVisible = 0;
     if (game.menuActive) {
-        if (game.menuPage == 4 || game.menuPage == 5) {
+        int page = game.menuPage;
+        if (page == 4 || page == 5) {
             game.menuPage = 2;  // bindings captured so far stay
-        } else if (game.menuPage != 6 && game.menuPage != 7) {
+        } else if (page != 6 && page != 7) {
             game.menuPage = 0;  // a name page is left only with Enter
         }
+        // What the pointer pointed at belonged to the page just left.
+        if (game.menuPage != page) forgetHoverTarget();
     }
     if (game.matchActive) returnToMenu();
     if (game.introActive) {
@@ -41,7 +45,13 @@ void onKeyboard(unsigned char key, int, int) {
 
 void onKeyboardUp(unsigned char key, int, int) { game.keyHeld[key] = 0; }
 
+// The keyboard library reports Shift, Ctrl, Alt and Super as special keys of
+// their own, with the codes of the letters p to w. Taken as keys they would be
+// captured as bindings and hold letters in play; they are modifiers only.
+static bool modifierKey(int key) { return key >= GLUT_KEY_SHIFT_L && key <= GLUT_KEY_SUPER_R; }
+
 void onSpecial(int key, int, int) {
+    if (modifierKey(key)) return;
     if (keyCodeValid(key)) game.keyHeld[key] = 1;
     if (game.matchActive) {
         switch (key) {
@@ -70,5 +80,6 @@ void onSpecial(int key, int, int) {
 }
 
 void onSpecialUp(int key, int, int) {
+    if (modifierKey(key)) return;
     if (keyCodeValid(key)) game.keyHeld[key] = 0;
 }

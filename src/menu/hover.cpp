@@ -69,13 +69,18 @@ static void applyHit(const MenuItem& item) {
     game.hoverHit = 1;
 }
 
-void onPassiveMotion(int x, int y) {
-    if (!game.menuActive) return;
-    // Nothing under the pointer until an item is found.
+// The target computed for the pointer belonged to the page it was computed on.
+void forgetHoverTarget() {
     game.menuHoverPage = game.menuPage;
     game.hoverDifficulty = game.difficulty;
     game.glowVisible = 0;
     game.hoverOnDifficulty = 0;
+}
+
+void onPassiveMotion(int x, int y) {
+    if (!game.menuActive) return;
+    // Nothing under the pointer until an item is found.
+    forgetHoverTarget();
     if (game.menuPage < 0 || game.menuPage > 3) return;  // pages without items
 
     game.hoverHit = 0;

@@ -4,6 +4,7 @@
 
 #include "app/game_state.h"
 #include "assets/sound.h"
+#include "input/keyboard.h"
 #include "menu/clicks.h"
 #include "menu/hover.h"
 #include "support/fake_platform.h"
@@ -77,4 +78,44 @@ TEST(MenuClicks, DifficultyItemsStore13_11_9AndKeepThePageSilently) {
         EXPECT_EQ(game.menuPage, 2);
     }
     EXPECT_TRUE(fake::calls.empty());
+}
+
+// When the keyboard changes the page, what the pointer pointed at belonged to
+// the page left behind: a click before the pointer moves again changes nothing
+// (no quit, no match, no difficulty, no key page reopened); a motion then finds
+// the items of the new page.
+TEST(MenuClicks, AfterTheKeyboardChangesThePageAClickTargetsNothingUntilThePointerMoves) {
+    struct Case {
+        const char* what;
+        int page, x, y;          // the page, and the item the pointer rests on
+        const char* keys;        // typed there; "\x1b" is Escape
+        int pageAfterKeys;
+    };
+    const Case cases[] = {
+        {"yes on the exit page, Escape", 3, 257, 304, "\x1b", 0},
+        {"tennis, Escape", 1, 249, 227, "\x1b", 0},
+        {"hard, Escape", 2, 147, 334, "\x1b", 0},
+        {"player 1 keys, three keys captured", 2, 320, 234, "wsx", 2},
+        {"player 2 keys, Escape", 2, 320, 284, "o\x1b", 2},
+        {"player 1 name, Enter", 2, 493, 234, "\r", 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        menuAt(c.page);
+        game.difficulty = 11.0f;
+        onPassiveMotion(c.x, c.y);
+        if (c.page == 2 && c.x == 320) click();  // onto the key page
+        if (c.page == 2 && c.x == 493) click();  // onto the name page
+        for (const char* k = c.keys; *k; k++) onKeyboard((unsigned char)*k, 0, 0);
+        ASSERT_EQ(game.menuPage, c.pageAfterKeys);
+        fake::calls.clear();
+        click();  // a quit would throw; a match would clear menuActive
+        EXPECT_EQ(game.menuPage, c.pageAfterKeys);
+        EXPECT_EQ(game.menuActive, 1);
+        EXPECT_FLOAT_EQ(game.difficulty, 11.0f);
+        EXPECT_TRUE(callsOf("play").empty());
+    }
+    onPassiveMotion(320, 284);  // the pointer moves onto player 2's keys
+    click();
+    EXPECT_EQ(game.menuPage, 5);
 }

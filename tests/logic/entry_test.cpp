@@ -29,6 +29,11 @@ TEST(NameEntry, TenLettersKeepEightAndBackspaceStopsAtEmpty) {
     EXPECT_STREQ(game.p1name, "abcdefg");
     type("\b\b\b\b\b\b\b\b\b");
     EXPECT_STREQ(game.p1name, "");
+    // Only what the font draws and the file keeps on one line: no tab, line
+    // feed, other control code or delete; letters beyond 127 are taken.
+    type("\t\n\x01\x1f\x7f~ \xe9");
+    EXPECT_STREQ(game.p1name, "~ \xe9");
+    type("\b\b\b");
     EXPECT_STREQ(game.p2name, "player 2");
     EXPECT_EQ(game.menuPage, 6);
 }
@@ -73,4 +78,32 @@ TEST(KeyCapture, EscapeAfterOneKeyKeepsItAndReturnsToSettings) {
     EXPECT_EQ(game.p2Down, 103);
     EXPECT_EQ(game.p2Pass, 100);
     EXPECT_EQ(game.p1Up, 97);
+}
+
+TEST(KeyCapture, Player2sThreeKeysBindInOrderAndCloseThePage) {
+    menuAt(5);
+    onKeyboard('i', 0, 0);
+    onSpecial(GLUT_KEY_PAGE_DOWN, 0, 0);
+    onKeyboard(' ', 0, 0);
+    EXPECT_EQ(game.p2Up, 'i');
+    EXPECT_EQ(game.p2Down, GLUT_KEY_PAGE_DOWN);
+    EXPECT_EQ(game.p2Pass, ' ');
+    EXPECT_EQ(game.menuPage, 2);
+    EXPECT_EQ(game.p1Up, 97);
+    EXPECT_EQ(game.p1Down, 122);
+    EXPECT_EQ(game.p1Pass, 32);
+}
+
+// Shift, Ctrl, Alt and Super arrive as special keys with the codes of the
+// letters p to w: a capture page takes none of them, and in play they hold no letter.
+TEST(KeyCapture, ModifierKeysAreNeitherCapturedNorHeld) {
+    menuAt(4);
+    for (int key = GLUT_KEY_SHIFT_L; key <= GLUT_KEY_SUPER_R; key++) onSpecial(key, 0, 0);
+    EXPECT_EQ(game.keyCaptureStep, 1);
+    EXPECT_EQ(game.p1Up, 97);
+    for (int key = 'p'; key <= 'w'; key++) EXPECT_EQ(game.keyHeld[key], 0) << (char)key;
+    onKeyboard('r', 0, 0);  // the letter itself, held
+    onSpecialUp(GLUT_KEY_CTRL_L, 0, 0);
+    EXPECT_EQ(game.keyHeld['r'], 1);
+    EXPECT_EQ(game.p1Up, 'r');
 }

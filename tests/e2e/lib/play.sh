@@ -288,6 +288,12 @@ capture_player1_keys() {
   click_page $AT_P1_KEYS "the click on player 1 keys"
   await_change keys1_up "$SETTINGS_SHOT" "" 3 "the key page for player 1"
   local up=$SHOT down
+  # Shift, Ctrl and Alt are no keys of their own: the page still asks for the up key.
+  tap_key Shift_L
+  tap_key Control_L
+  tap_key Alt_L
+  sleep 0.3
+  same "$(shot keys1_modifiers)" "$up" "$PROMPT" "modifier keys on the key page"
   tap_key $P1_UP
   await_change keys1_down "$up" "$PROMPT" 3 "the prompt after the first key"
   down=$SHOT
@@ -316,6 +322,8 @@ type_player1_name() {
   for i in 1 2 3 4 5 6 7 8; do tap_key BackSpace; done
   await_change name_empty "$full" "$NAME_CELL0" 3 "Backspace clearing the name"
   empty=$SHOT
+  # A Tab is no letter of a name (the settings file would lose its lines to it).
+  tap_key Tab
   type_text kajax
   await_change name_kajax "$empty" "$NAME_CELL4" 3 "the fifth letter typed"
   typed=$SHOT
@@ -584,6 +592,16 @@ exit_through_confirmation() {
   click_page $AT_NO "the click on no"
   move $AT_NOTHING
   await_same menu_after_no "$MENU_SHOT" "" "no returns to the main menu"
+  # Escape with the pointer resting on yes: the main menu, where a click before
+  # the pointer moves again quits nothing.
+  click_page $AT_EXIT "the click on exit"
+  move $AT_YES
+  tap_key Escape
+  await_same menu_after_escape "$MENU_SHOT" "" "Escape on the exit page shows the main menu"
+  click
+  sleep 0.5
+  kill -0 "$GAME_PID" 2>/dev/null || fail "a click after Escape on the exit page quit the game"
+  same "$(shot menu_after_escape_click)" "$MENU_SHOT" "" "a click after Escape on the exit page"
   click_page $AT_EXIT "the click on exit"
   move $AT_YES
   click
