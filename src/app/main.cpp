@@ -10,7 +10,7 @@
 int main(int argc, char** argv) {
     if (SDL_Init(SDL_INIT_NOPARACHUTE) < 0) {
         fprintf(stderr, "SDL initialization failed: %s\n", SDL_GetError());
-        return 0;  // the game always ends with status 0
+        return 1;  // the game could not start
     }
     atexit(SDL_Quit);
     return gameMain(argc, argv);

@@ -152,12 +152,63 @@ static void syncDirectoryOf(const char* path) {
     close(fd);
 }
 
-// The new settings go to a file beside the old one and replace it by a rename
-// only once they are complete and on the disk, so a full disk, a crash or a
-// killed process leaves the player's old settings whole. A save that fails says
-// why in one line and leaves the old file as it was; the game still ends
-// normally afterwards.
-void saveSettings() {
+// Writes the 19 lines through an open descriptor, puts them on the disk and
+// closes it; 0, or the reason it failed. Written in place, the file is cut to
+// the new length only once the new text is whole, so a failure partway never
+// leaves it empty.
+static int writeAndClose(int fd, bool cutToLength) {
+    game.settingsFile = fdopen(fd, "w");
+    if (!game.settingsFile) {
+        int failure = errno;
+        close(fd);
+        return failure;
+    }
+    int failure = 0;
+    errno = 0;
+    if (!writeLines(game.settingsFile) || fflush(game.settingsFile) != 0) failure = errno ? errno : EIO;
+    if (!failure && cutToLength) {
+        long length = ftell(game.settingsFile);
+        if (length < 0 || ftruncate(fd, length) != 0) failure = errno;
+    }
+    if (!failure && fsync(fd) != 0) failure = errno;
+    if (fclose(game.settingsFile) != 0 && !failure) failure = errno;
+    game.settingsFile = nullptr;
+    return failure;
+}
+
+// The safe save: the new settings go to a file beside the old one and replace
+// it by a rename only once they are complete and on the disk, so a full disk, a
+// crash or a killed process leaves the player's old settings whole. Sets *made
+// when the new file was created; when it was not, nothing has been touched.
+static int saveBeside(const char* target, const char* pending, bool* made) {
+    // Created here and nowhere else: a file of that name already there (left by
+    // a save cut short, or the player's own) is neither written through nor removed.
+    int fd = open(pending, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    *made = fd >= 0;
+    if (fd < 0) return errno;
+    // Keep the access the player gave the old file.
+    struct stat old;
+    if (stat(target, &old) == 0) fchmod(fd, old.st_mode & 07777);
+    int failure = writeAndClose(fd, false);
+    if (!failure && rename(pending, target) != 0) failure = errno;
+    if (failure)
+        unlink(pending);
+    else
+        syncDirectoryOf(target);
+    return failure;
+}
+
+// Where no new file can be made beside it (a folder the player may not write
+// holding a settings file they may), the settings file is written in place.
+static int saveInPlace(const char* target) {
+    int fd = open(target, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return errno;
+    return writeAndClose(fd, true);
+}
+
+// A save that fails says why in one line and leaves the old file as it was;
+// the caller ends the game with a status that says the settings were lost.
+bool saveSettings() {
     // Through a symbolic link the settings live beside the link's target, and
     // the link stays in place.
     char* resolved = realpath(settingsName, nullptr);
@@ -169,39 +220,12 @@ void saveSettings() {
     // A settings file the player has made read-only is theirs to keep: the new
     // file would otherwise be renamed over it in a writable folder.
     if (access(target, F_OK) == 0 && access(target, W_OK) != 0) failure = errno;
-    // A copy left by an earlier save that was cut short is stale: start afresh,
-    // and create the new file ourselves so nothing else is written through.
-    if (!failure && unlink(pending) != 0 && errno != ENOENT) failure = errno;
-    int fd = -1;
     if (!failure) {
-        fd = open(pending, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0) failure = errno;
+        bool made;
+        failure = saveBeside(target, pending, &made);
+        if (failure && !made) failure = saveInPlace(target);
     }
-    if (!failure) {
-        // Keep the access the player gave the old file.
-        struct stat old;
-        if (stat(target, &old) == 0) fchmod(fd, old.st_mode & 07777);
-        game.settingsFile = fdopen(fd, "w");
-        if (!game.settingsFile) {
-            failure = errno;
-            close(fd);
-        }
-    }
-    if (game.settingsFile) {
-        errno = 0;
-        if (!writeLines(game.settingsFile) || fflush(game.settingsFile) != 0 ||
-            fsync(fileno(game.settingsFile)) != 0)
-            failure = errno ? errno : EIO;
-        if (fclose(game.settingsFile) != 0 && !failure) failure = errno;
-        game.settingsFile = nullptr;
-    }
-    if (!failure && rename(pending, target) != 0) failure = errno;
-
-    if (failure) {
-        if (fd >= 0) unlink(pending);
-        fprintf(stderr, "Settings saving failed: %s\n", strerror(failure));
-    } else {
-        syncDirectoryOf(target);
-    }
+    if (failure) fprintf(stderr, "Settings saving failed: %s\n", strerror(failure));
     free(resolved);
+    return failure == 0;
 }

@@ -2,4 +2,5 @@
 #pragma once
 
 void loadSettings();
-void saveSettings();
+// False, after one line on standard error, when the settings could not be written.
+bool saveSettings();

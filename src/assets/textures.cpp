@@ -44,9 +44,10 @@ SDL_Surface* toRgb24(SDL_Surface* picture) {
     return converted;
 }
 
+// The game cannot go on without its pictures; status 1 tells a launcher so.
 void imageLoadingFailed() {
     fprintf(stderr, "Image loading failed: %s\n", SDL_GetError());
-    platform.exitProgram(0);
+    platform.exitProgram(1);
 }
 
 void deleteSlot(int slot) { glDeleteTextures(1, &game.textures[slot]); }

@@ -74,6 +74,6 @@ void quitGame() {
         platform.closeAudio();
         freeSounds();
     }
-    saveSettings();
-    platform.exitProgram(0);
+    // Settings that could not be saved are lost: the status says so.
+    platform.exitProgram(saveSettings() ? 0 : 1);
 }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # A copy of data/ without ground/11.jpg, the tennis floor: the real game starts and runs, plays a match on
-# the futuristic playground, and stops with "Image loading failed: " and status 0 only when a tennis match starts.
+# the futuristic playground, and stops with "Image loading failed: " and status 1 only when a tennis match starts.
 set -u
 source "$(dirname "$0")/lib/game.sh"
 own_display "$0" "$@"
@@ -36,7 +36,7 @@ single_player
 pick_playground 249
 wait_exit 10 || fail "the tennis match started without its floor picture"
 status=$EXIT_STATUS
-[ "$status" = 0 ] || fail "exit status $status, expected 0"
+[ "$status" = 1 ] || fail "exit status $status, expected 1"
 grep -qx 'Image loading failed: .*data/pictures/ground/11\.jpg.*' "$WORKDIR/stderr" ||
   fail "unexpected standard error: $(cat "$WORKDIR/stderr")"
-echo "ran a futuristic match, stopped with status 0 at the tennis match: $(grep 'Image' "$WORKDIR/stderr")"
+echo "ran a futuristic match, stopped with status 1 at the tennis match: $(grep 'Image' "$WORKDIR/stderr")"

@@ -1,6 +1,7 @@
-// Leaving the game through the exit confirmation: everything released in order, settings written, status 0.
+// Leaving the game through the exit confirmation: everything released in order, settings written, status 0 (1 when they could not be written).
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -84,7 +85,7 @@ protected:
         ASSERT_EQ(chdir(scratch), 0);
     }
     void TearDown() override {
-        std::remove("tarvo.ini");
+        std::remove("tarvo.ini");  // a file, or the folder a test put in its place
         EXPECT_EQ(chdir(home), 0);
         rmdir(scratch);
     }
@@ -141,4 +142,15 @@ TEST_F(Quit, WithoutSoundTheAudioIsLeftAloneAndTheChoiceIsSaved) {
     EXPECT_EQ(liveTextures(), 0);
     EXPECT_EQ(liveLists(), 0);
     EXPECT_NE(settingsText().find("difficulty= 9.000000"), std::string::npos);
+}
+
+// Settings that cannot be saved (here a folder stands where the file belongs)
+// are lost: the game still ends after releasing everything, with status 1.
+TEST_F(Quit, ASaveThatFailsEndsWithStatusOne) {
+    ASSERT_EQ(mkdir("tarvo.ini", 0755), 0);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(quitThroughTheMenu(), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr().rfind("Settings saving failed: ", 0), 0u);
+    EXPECT_EQ(seen.steps.back(), 'x');
+    EXPECT_EQ(liveTextures(), 0);
 }

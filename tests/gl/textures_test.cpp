@@ -193,7 +193,7 @@ protected:
                 EXPECT_EQ(line, "");
                 break;
             }
-            EXPECT_EQ(status, 0);
+            EXPECT_EQ(status, 1);
             const std::string lead = "Image loading failed: ";
             EXPECT_EQ(line.compare(0, lead.size(), lead), 0) << line;
             EXPECT_EQ(line.back(), '\n');
@@ -225,7 +225,7 @@ std::vector<std::string> pathsOf(const std::vector<SlotPicture>& set) {
     return paths;
 }
 
-TEST_F(Textures, EachSetAsksForItsPicturesInItsOwnOrderAndStopsWithStatusZeroAtTheFirstMissingOne) {
+TEST_F(Textures, EachSetAsksForItsPicturesInItsOwnOrderAndStopsWithStatusOneAtTheFirstMissingOne) {
     EXPECT_EQ(loadOrder(loadBaseTextures), pathsOf(BASE_SET));
     EXPECT_EQ(loadOrder(loadPlayground2Textures), pathsOf(PLAYGROUND2_SET));
     EXPECT_EQ(loadOrder(loadPlayground1Textures), pathsOf(PLAYGROUND1_SET));
@@ -364,7 +364,7 @@ TEST_F(Textures, AMissingOrUnreadablePictureEndsTheGameWithTheLibraryText) {
             status = exit.status;
         }
         std::string line = testing::internal::GetCapturedStderr();
-        EXPECT_EQ(status, 0) << path;
+        EXPECT_EQ(status, 1) << path;
         EXPECT_EQ(line, std::string("Image loading failed: ") + SDL_GetError() + "\n");
         EXPECT_GT(line.size(), std::string("Image loading failed: \n").size()) << "no library text";
         EXPECT_EQ(table[41], 0u);

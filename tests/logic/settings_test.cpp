@@ -82,8 +82,7 @@ ChildSave saveInChild(const std::function<void()>& prepare) {
         dup2(pipeEnds[1], 2);
         close(pipeEnds[0]);
         prepare();
-        saveSettings();
-        _exit(0);
+        _exit(saveSettings() ? 0 : 1);
     }
     close(pipeEnds[1]);
     ChildSave result{};
@@ -122,7 +121,7 @@ TEST_F(SettingsFile, WithoutAFileTheDefaultsHoldAndSavingWritesTheDefaultFile) {
     loadSettings();
     expectSettings(GameState{});
     testing::internal::CaptureStderr();
-    saveSettings();
+    EXPECT_TRUE(saveSettings());
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(readFile("tarvo.ini"), defaultFile);
     expectNoPendingCopy();
@@ -261,18 +260,30 @@ TEST_F(SettingsFile, SavingReplacesTheFileKeepingItsAccessAndAnyLinkToIt) {
     EXPECT_FALSE(std::filesystem::exists("kept/tarvo.ini.new"));
 }
 
-TEST_F(SettingsFile, SaveIntoAnUnwritableDirectoryReportsAndKeepsTheOldFile) {
-    writeFile("tarvo.ini", "old\n");
-    ASSERT_EQ(chmod(".", 0555), 0);
-    ChildSave save = saveInChild([] {
-        // The superuser writes anywhere; save as an ordinary user instead.
+// In a folder the player may not write, a settings file they may write is
+// written in place; one they may not write either is reported and kept.
+TEST_F(SettingsFile, SaveIntoAnUnwritableDirectoryWritesInPlaceOrReportsAndKeepsTheOldFile) {
+    // The superuser writes anywhere; save as an ordinary user instead.
+    auto asPlayer = [] {
         if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(77);
-    });
+    };
+    writeFile("tarvo.ini", std::string(400, '#') + "\n");
+    ASSERT_EQ(chmod("tarvo.ini", 0666), 0);
+    ASSERT_EQ(chmod(".", 0555), 0);
+    ChildSave save = saveInChild(asPlayer);
     if (WIFEXITED(save.status) && WEXITSTATUS(save.status) == 77) GTEST_SKIP() << "cannot drop privileges";
     ASSERT_TRUE(WIFEXITED(save.status));
-    EXPECT_EQ(WEXITSTATUS(save.status), 0);  // saveSettings returned
+    EXPECT_EQ(WEXITSTATUS(save.status), 0);  // saveSettings said it saved
+    EXPECT_EQ(save.errors, "");
+    EXPECT_EQ(readFile("tarvo.ini"), defaultFile);  // the longer old text cut off
+    expectNoPendingCopy();
+
+    ASSERT_EQ(chmod("tarvo.ini", 0644), 0);
+    save = saveInChild(asPlayer);
+    ASSERT_TRUE(WIFEXITED(save.status));
+    EXPECT_EQ(WEXITSTATUS(save.status), 1);
     EXPECT_EQ(save.errors, std::string("Settings saving failed: ") + strerror(EACCES) + "\n");
-    EXPECT_EQ(readFile("tarvo.ini"), "old\n");
+    EXPECT_EQ(readFile("tarvo.ini"), defaultFile);
     expectNoPendingCopy();
 }
 
@@ -285,7 +296,7 @@ TEST_F(SettingsFile, ReadOnlyFileInAWritableDirectoryIsKept) {
     });
     if (WIFEXITED(save.status) && WEXITSTATUS(save.status) == 77) GTEST_SKIP() << "cannot drop privileges";
     ASSERT_TRUE(WIFEXITED(save.status));
-    EXPECT_EQ(WEXITSTATUS(save.status), 0);
+    EXPECT_EQ(WEXITSTATUS(save.status), 1);
     EXPECT_EQ(save.errors, std::string("Settings saving failed: ") + strerror(EACCES) + "\n");
     EXPECT_EQ(readFile("tarvo.ini"), "old\n");
     expectNoPendingCopy();
@@ -299,7 +310,7 @@ TEST_F(SettingsFile, SaveThatCannotBeWrittenWholeReportsAndKeepsTheOldFile) {
         setrlimit(RLIMIT_FSIZE, &limit);
     });
     ASSERT_TRUE(WIFEXITED(save.status));
-    EXPECT_EQ(WEXITSTATUS(save.status), 0);
+    EXPECT_EQ(WEXITSTATUS(save.status), 1);
     EXPECT_EQ(save.errors, std::string("Settings saving failed: ") + strerror(EFBIG) + "\n");
     EXPECT_EQ(readFile("tarvo.ini"), "old\n");
     expectNoPendingCopy();
@@ -317,10 +328,12 @@ TEST_F(SettingsFile, SaveKilledBeforeTheRenameLeavesTheOldFileWhole) {
     EXPECT_EQ(WTERMSIG(save.status), SIGXFSZ);
     EXPECT_EQ(readFile("tarvo.ini"), "old\n");
 
-    // The next save clears the half-written copy and goes through.
-    saveSettings();
+    // The half-written copy is not this save's own: the next save leaves it
+    // alone and writes the settings file in place.
+    std::string halfWritten = readFile("tarvo.ini.new");
+    EXPECT_TRUE(saveSettings());
     EXPECT_EQ(readFile("tarvo.ini"), defaultFile);
-    expectNoPendingCopy();
+    EXPECT_EQ(readFile("tarvo.ini.new"), halfWritten);
 }
 
 }  // namespace
