@@ -145,7 +145,27 @@ void stepBall() {
     }
 }
 
+// A step longer than a bat's reach is deep (a difficulty below about 8.3 in
+// the settings file) could carry the ball from in front of a bat to behind it,
+// so the bat would never meet it. Such a step is cut short on the bat's line,
+// at the same heading: the next step finds the ball within the bat's reach and
+// returns it if the bat covers it. At the menu's difficulties no step is that
+// long, and nothing here changes.
+static void stopAtBatLine() {
+    double line;
+    if (game.ballVelX < 0 && game.ballX >= P1_REACH_FRONT && game.ballX + game.ballVelX < P1_REACH_BACK)
+        line = P1_LINE;
+    else if (game.ballVelX > 0 && game.ballX <= P2_REACH_FRONT && game.ballX + game.ballVelX > P2_REACH_BACK)
+        line = P2_LINE;
+    else
+        return;
+    double share = (line - game.ballX) / game.ballVelX;
+    game.ballVelX = (float)(line - game.ballX);
+    game.ballVelY = (float)(game.ballVelY * share);
+}
+
 void advanceBall() {
+    stopAtBatLine();
     game.ballX += game.ballVelX;
     if (game.ballY + game.ballVelY < -BOARD_STOP)
         game.ballY = (float)-BOARD_STOP;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The real game on settings files that are garbage, overlong, cut off in the middle of a line or read-only:
 # it takes what it can read, keeps the defaults for the rest, plays on and exits through the menu with
-# status 0, writing a whole settings file, or, where it may not write, saying so and keeping the old one.
+# status 0, writing a whole settings file (in place where no file can be made beside it), or, where it
+# may not write at all, saying so, keeping the old one and ending with status 1.
 set -u
 source "$(dirname "$0")/lib/game.sh"
 own_display "$0" "$@"
@@ -116,30 +117,67 @@ expect_file "$(written 0 0 0 0 9.000000 'player 1' 'player 2' $DEFAULT_KEYS)" "r
 [ "$(stat -c %a "$WORKDIR/tarvo.ini")" = 444 ] || fail "the saved file is no longer read-only"
 echo "read-only: read, saved in place, still read-only"
 
-# Read-only in a folder the player may not write (the game run as an unprivileged
-# user): the save fails with one line, the old file stays as it was, status 0.
+# A difficulty far faster than the menu offers (0.5: a step of the ball may be
+# several times as long as a bat is deep): the computer still returns every ball
+# its bat covers. Player 1 serves straight from the middle and stands still; the
+# computer returns, serves on, and the points of the next seconds are its own.
+fresh
+printf 'music= 0\neffects= 0\nresolution= 0\nmode= 0\ndifficulty= 0.5\n' >"$WORKDIR/tarvo.ini"
+start_game
+wait_window || fail "window did not open"
+skip_intro
+menu_click $AT_SINGLE
+menu_click $AT_TENNIS
+sleep 1
+score_0=$(shot fast_start)
+hold_key space 0.3
+sleep 2.5  # a point comes every 1.7 s or so; five of them would make a game and clear the points
+score_later=$(shot fast_later)
+same "$score_0" "$score_later" "$P1_DIGIT" "at difficulty 0.5 a ball passed the computer's bat"
+changed "$score_0" "$score_later" "$P2_DIGIT" 8 "the computer's points at difficulty 0.5"
+tap_key Escape
+sleep 0.5
+quit_through_menu
+[ "$EXIT_STATUS" = 0 ] || fail "exit status $EXIT_STATUS"
+echo "difficulty 0.5: the computer returned every ball and won the points"
+
+# A folder the player may not write (the game run as an unprivileged user).
 # The game and its data are copied beside the file, so that the unprivileged
-# player can reach them wherever the build lives.
+# player can reach them wherever the build lives. First a settings file the
+# player may write: no new file can be made beside it, so it is written in
+# place, status 0. Then the same file read-only: the save fails with one line,
+# the old file stays as it was, and the status is 1.
 fresh
 chmod 755 "$WORKDIR"
 rm "$WORKDIR/data"
 cp -r "$BUILD_DIR/data" "$WORKDIR/data"
 cp "$GAME" "$WORKDIR/tarvo-rink"
 chmod -R a+rX "$WORKDIR"
+run_unprivileged() {
+  (cd "$WORKDIR" && exec setpriv --reuid=65534 --regid=65534 --clear-groups ./tarvo-rink 2>"$WORKDIR/stderr" >/dev/null) &
+  GAME_PID=$!
+  wait_window || fail "window did not open for the unprivileged player"
+  skip_intro
+  menu_click $AT_SETTINGS
+  await_checked "settings_unprivileged_$1" "$1"
+  menu_click $AT_HARD
+  tap_key Escape
+  sleep 0.3
+  quit_through_menu
+}
 printf 'music= 0\neffects= 0\nresolution= 0\nmode= 0\ndifficulty= 13\n' >"$WORKDIR/tarvo.ini"
+chmod 666 "$WORKDIR/tarvo.ini"
+run_unprivileged easy
+[ "$EXIT_STATUS" = 0 ] || fail "exit status $EXIT_STATUS after saving in place"
+expect_no_stderr "writable file, folder not writable"
+expect_file "$(written 0 0 0 0 9.000000 'player 1' 'player 2' $DEFAULT_KEYS)" "writable file, folder not writable"
+echo "writable file, folder not writable: saved in place, status 0"
+
 chmod 444 "$WORKDIR/tarvo.ini"
 before=$(cat "$WORKDIR/tarvo.ini")
-(cd "$WORKDIR" && exec setpriv --reuid=65534 --regid=65534 --clear-groups ./tarvo-rink 2>"$WORKDIR/stderr" >/dev/null) &
-GAME_PID=$!
-wait_window || fail "window did not open for the unprivileged player"
-skip_intro
-menu_click $AT_SETTINGS
-await_checked settings_unprivileged easy
-tap_key Escape
-sleep 0.3
-quit_through_menu
-[ "$EXIT_STATUS" = 0 ] || fail "exit status $EXIT_STATUS"
+run_unprivileged hard
+[ "$EXIT_STATUS" = 1 ] || fail "exit status $EXIT_STATUS, expected 1 when the settings are lost"
 [ "$(cat "$WORKDIR/stderr")" = "Settings saving failed: Permission denied" ] ||
   fail "expected the one line about saving, got: $(cat "$WORKDIR/stderr")"
 [ "$(cat "$WORKDIR/tarvo.ini")" = "$before" ] || fail "the read-only file was changed"
-echo "read-only, folder not writable: one line about saving, old file kept, status 0"
+echo "read-only, folder not writable: one line about saving, old file kept, status 1"
