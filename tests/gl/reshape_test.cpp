@@ -1,4 +1,4 @@
-// The reshape callback: viewport, perspective projection and the camera over the field centre.
+// The fixed start-up state and the reshape callback: viewport, perspective projection and the camera over the field centre.
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 #include <gtest/gtest.h>
@@ -56,4 +56,20 @@ TEST_F(Reshape, ZeroHeightGivesAFiniteProjection) {
     glGetDoublev(GL_PROJECTION_MATRIX, proj);
     for (double value : proj) EXPECT_TRUE(std::isfinite(value));
     onReshape(640, 480);
+}
+
+// The pointer is hidden from start-up: the intro shows none until it ends.
+TEST_F(Reshape, StartUpStateHidesTheCursorAndLightensWhenBlending) {
+    fake::calls.clear();  // the test window's own start-up
+    initGLState();
+    auto cursors = callsOf("cursor");
+    ASSERT_EQ(cursors.size(), 1u);
+    EXPECT_EQ(cursors[0].ms, GLUT_CURSOR_NONE);
+    GLint source = 0, destination = 0;
+    glGetIntegerv(GL_BLEND_SRC, &source);
+    glGetIntegerv(GL_BLEND_DST, &destination);
+    EXPECT_EQ(source, GL_ONE_MINUS_DST_COLOR);
+    EXPECT_EQ(destination, GL_ONE);
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_TRUE(glIsEnabled(GL_LIGHTING) && glIsEnabled(GL_CULL_FACE) && glIsEnabled(GL_DEPTH_TEST));
 }

@@ -283,6 +283,70 @@ std::vector<double> blockAverages(int width, int height) {
     return blocks;
 }
 
+// The floor shows the picture of the animation frame's own slot. Turned about
+// all three axes and zoomed, the field's corners land where the camera's
+// transform puts them: zoom toward the viewer, then the turns about the
+// field's centre 0.1 above the floor, x first, then y, then z.
+TEST_F(Scene, FloorShowsItsFrameAndATurnedZoomedCameraPutsItsCornersInPlace) {
+    game.lightingOn = 0;
+    Rgb frames[6];
+    for (int slot = 0; slot <= 5; slot++) {
+        frames[slot] = Rgb{30 + 40 * slot, 220 - 35 * slot, 90 + 25 * (slot % 3)};
+        game.textures[slot] = solid(frames[slot]);
+    }
+    for (int frame = 0; frame <= 5; frame++) {
+        game.animFrame = frame;
+        drawMatch();
+        EXPECT_TRUE(shows(seenAt(0.6f, 0.2f, 0), frames[frame])) << "frame " << frame;
+    }
+
+    game.animFrame = 2;
+    game.camAngleX = 20, game.camAngleY = -10, game.camAngleZ = 30, game.camZoom = -0.6f;
+    drawMatch();
+    auto rotation = [](double degrees, int axis) {
+        double c = std::cos(degrees * M_PI / 180), s = std::sin(degrees * M_PI / 180);
+        std::vector<double> m(16, 0.0);  // column-major, as OpenGL keeps matrices
+        m[15] = 1;
+        int a = (axis + 1) % 3, b = (axis + 2) % 3;
+        m[axis * 5] = 1;
+        m[a * 5] = c, m[b * 5] = c, m[a * 4 + b] = s, m[b * 4 + a] = -s;
+        return m;
+    };
+    auto translation = [](double x, double y, double z) {
+        std::vector<double> m = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, x, y, z, 1};
+        return m;
+    };
+    auto times = [](const std::vector<double>& l, const std::vector<double>& r) {
+        std::vector<double> m(16, 0.0);
+        for (int col = 0; col < 4; col++)
+            for (int row = 0; row < 4; row++)
+                for (int k = 0; k < 4; k++) m[col * 4 + row] += l[k * 4 + row] * r[col * 4 + k];
+        return m;
+    };
+    std::vector<double> camera = translation(0, 0, -0.6);
+    for (const auto& step : {translation(1, 0.5, 0.1), rotation(20, 0), rotation(-10, 1), rotation(30, 2),
+                             translation(-1, -0.5, -0.1)})
+        camera = times(camera, step);
+    GLdouble projection[16];
+    GLint viewport[4];
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    auto seenThroughCamera = [&](double x, double y) {
+        double wx, wy, wz;
+        gluProject(x, y, 0, camera.data(), projection, viewport, &wx, &wy, &wz);
+        EXPECT_TRUE(wx >= 0 && wx < 640 && wy >= 0 && wy < 480) << wx << ", " << wy;
+        return readPixel((int)wx, (int)wy);
+    };
+    for (double cornerX : {0.0, 2.0}) {
+        for (double cornerY : {0.0, 1.0}) {
+            SCOPED_TRACE(testing::Message() << "corner " << cornerX << ", " << cornerY);
+            double inX = cornerX == 0 ? 0.08 : -0.08, inY = cornerY == 0 ? 0.08 : -0.08;
+            EXPECT_TRUE(shows(seenThroughCamera(cornerX + inX, cornerY + inY), frames[2]));
+            EXPECT_FALSE(near(seenThroughCamera(cornerX - inX, cornerY + inY), frames[2]));
+        }
+    }
+}
+
 // The whole frame, HUD included, is the same picture at every window size, only scaled.
 TEST_F(Scene, EveryWindowSizeShowsTheSameFrameScaled) {
     ASSERT_GE(glutGet(GLUT_WINDOW_WIDTH), 1024) << "run each test in its own process (ctest does)";

@@ -93,3 +93,43 @@ TEST_F(Bats, CameraModeTurnsTheCameraAndZoomPassesItsLimitByOneStep) {
     moveBatsAndCamera();
     EXPECT_GT(game.p2BatY, 0.0f);  // leaving camera mode gives the keys back to the bats
 }
+
+// A ball waiting for player 2's serve rides on bat 2 as a human moves it.
+TEST_F(Bats, Player2sHeldBallFollowsBat2UntilTheServe) {
+    game.p2Human = 1;
+    game.ballX = 1.45f;
+    game.ballAngle = 0;
+    game.keyHeld[game.p2Down] = 1;
+    for (int i = 0; i < 20; i++) frame();
+    EXPECT_LT(game.p2BatY, -0.1f);
+    EXPECT_EQ(game.ballY, game.p2BatY);
+    EXPECT_EQ(game.ballX, 1.45f);
+    game.keyHeld[game.p2Down] = 0;
+    game.keyHeld[game.p2Pass] = 1;
+    frame();
+    frame();
+    EXPECT_LT(game.ballX, 1.45f);  // served toward player 1
+    const float servedAt = game.ballY;
+    game.keyHeld[game.p2Pass] = 0;
+    game.keyHeld[game.p2Up] = 1;
+    frame();
+    EXPECT_NEAR(game.ballY, servedAt, 0.01f);  // in play it no longer rides on the bat
+}
+
+// The computer's bat moves 0.0105, 0.009 or 0.007 of a step per difficulty unit:
+// faster than a human bat (0.01) on hard, slower on normal and easy.
+TEST_F(Bats, ComputerSpeedFollowsTheDifficultyBands) {
+    const struct { float difficulty; double gain; } bands[] = {
+        {9.0f, 0.0105}, {9.99f, 0.0105}, {10.0f, 0.009}, {11.0f, 0.009}, {12.0f, 0.009}, {12.01f, 0.007}, {13.0f, 0.007},
+    };
+    for (const auto& band : bands) {
+        game.difficulty = band.difficulty;
+        game.p2BatY = 0;
+        game.ballY = 0.3f;
+        moveComputerBat();
+        EXPECT_NEAR(game.p2BatY, 10 / band.difficulty * band.gain, 1e-7) << band.difficulty;
+        game.ballY = -0.3f;
+        moveComputerBat();
+        EXPECT_NEAR(game.p2BatY, 0.0, 1e-7) << band.difficulty;
+    }
+}
