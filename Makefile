@@ -16,9 +16,6 @@ build:
 	cmake -S . -B $(BUILD) -DTARVO_TESTS=ON >/dev/null
 	cmake --build $(BUILD) -j $(JOBS)
 
-# A test that fails is run once more before it counts as failed: now and then a
-# game cannot open its virtual display on a loaded machine (the cause lies in the
-# X server and is not yet found), which says nothing about the game.
 # Every test twice: once in the plain build, once under AddressSanitizer and
 # UndefinedBehaviorSanitizer, both headless under a virtual X server.
 test:
@@ -26,12 +23,12 @@ test:
 	$(MAKE) --no-print-directory test-plain test-sanitize
 
 test-plain: build
-	cd $(BUILD) && $(XVFB) ctest --output-on-failure --repeat until-pass:2 -j $(JOBS)
+	cd $(BUILD) && $(XVFB) ctest --output-on-failure -j $(JOBS)
 
 test-sanitize:
 	cmake -S . -B $(ASAN_BUILD) -DTARVO_TESTS=ON -DTARVO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
-	cd $(ASAN_BUILD) && $(XVFB) ctest --output-on-failure --repeat until-pass:2 -j $(JOBS)
+	cd $(ASAN_BUILD) && $(XVFB) ctest --output-on-failure -j $(JOBS)
 
 # Benchmarks on a real OpenGL context under the virtual X server, in their own
 # optimised build; writes bench/RESULTS.md.

@@ -6,6 +6,11 @@
 # free: a server told its number checks that number's lock before it opens any
 # socket, so it can never disturb a server already running there (one left to
 # pick its own number would open sockets first and could unlink a live server's).
+#
+# A server that resets when its last client leaves hangs up on every connection
+# it has accepted but not yet set up; a client starting just then (the game right
+# after the readiness check below, or while a script polls for its window) would
+# fail to open the display. So the servers never reset (-noreset).
 set -u
 
 lock=/tmp/tarvo-headless.lock
@@ -17,7 +22,7 @@ NUMBER=
 for candidate in $(seq 10 200); do
   [ -e "/tmp/.X$candidate-lock" ] && continue
   [ -e "/tmp/.X11-unix/X$candidate" ] && continue
-  Xvfb ":$candidate" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 9>&- &
+  Xvfb ":$candidate" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 9>&- &
   SERVER=$!
   for _ in $(seq 1 200); do
     if DISPLAY=":$candidate" xdotool getdisplaygeometry >/dev/null 2>&1; then
