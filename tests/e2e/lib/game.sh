@@ -3,6 +3,10 @@
 
 E2E_LIB=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
+# Debian's own tools first: a version manager's python3 ahead of it in the PATH
+# would cost half a second a call, and the tests make hundreds of them.
+export PATH="/usr/bin:/bin:$PATH"
+
 # Game windows carry no process id, so a window of another test running at the
 # same time could be taken for ours (or cover ours and take its clicks). Each
 # script therefore runs on a virtual display of its own: call this first, with
@@ -99,7 +103,16 @@ keep_evidence() {
   local dest="$BUILD_DIR/Testing/e2e-failures/${E2E_NAME:-$(basename "$0" .sh)}"
   rm -rf "$dest"
   mkdir -p "$dest"
-  cp -r "$WORKDIR/shots" "$dest/" 2>/dev/null
+  if [ -d "$WORKDIR/shots" ]; then
+    mkdir -p "$dest/shots"
+    local dump
+    for dump in "$WORKDIR"/shots/*; do
+      case $dump in
+        *.xwd) python3 "$E2E_LIB/shot.py" png "$dump" "$dest/shots/$(basename "$dump" .xwd).png" ;;
+        *) cp "$dump" "$dest/shots/" 2>/dev/null ;;
+      esac
+    done
+  fi
   cp "$WORKDIR/stderr" "$WORKDIR/tarvo.ini" "$dest/" 2>/dev/null
   echo "evidence kept in $dest"
 }
@@ -128,10 +141,11 @@ screenshot() {
   xwd -silent -id "$WINDOW" | convert xwd:- "$1"
 }
 
-# Saves a PNG of the game window as $WORKDIR/shots/$1.png and prints its path.
+# Saves a dump of the game window as $WORKDIR/shots/$1.xwd and prints its path.
+# shot.py reads the dumps as they are; a failed test keeps them as PNG pictures.
 shot() {
-  local path="$WORKDIR/shots/$1.png"
-  screenshot "$path"
+  local path="$WORKDIR/shots/$1.xwd"
+  xwd -silent -id "$WINDOW" >"$path"
   echo "$path"
 }
 

@@ -363,7 +363,7 @@ start_match() {
 
 # Waits up to $1 seconds for a point, comparing the score digits with the
 # screenshot $2. Prints "p1" or "p2" for the side whose digit changed, or "none";
-# the screenshot that showed the point is kept as $WORKDIR/shots/point.png.
+# the screenshot that showed the point is kept as $WORKDIR/shots/point.xwd.
 wait_point() {
   local deadline cur side
   deadline=$(awk -v now="$(date +%s.%N)" -v wait="$1" 'BEGIN { printf "%.2f", now + wait }')
@@ -372,7 +372,7 @@ wait_point() {
     cur=$(shot point_poll)
     side=$(python3 "$E2E_LIB/shot.py" which "$2" "$cur" 8 "$P1_DIGIT" "$P2_DIGIT")
     if [ "$side" != 0 ]; then
-      cp "$cur" "$WORKDIR/shots/point.png"
+      cp "$cur" "$WORKDIR/shots/point.xwd"
       echo "p$side"
       return
     fi
@@ -549,8 +549,8 @@ two_player_futuristic() {
   effects_on && expect_sound "$mark" 0.2 "player 1's serve (bat hit)"
   outcome=$(wait_point $(( 8 * SLOW )) "$start")
   [ "$outcome" = p1 ] || fail "player 1's serve past player 2's bat at the bottom gave no point to player 1 ($outcome)"
-  local score=$WORKDIR/shots/two_1_0.png
-  cp "$WORKDIR/shots/point.png" "$score"
+  local score=$WORKDIR/shots/two_1_0.xwd
+  cp "$WORKDIR/shots/point.xwd" "$score"
   sleep 1.8
 
   # Then player 2 meets the serve at the top, bending it up, while player 1
@@ -563,7 +563,7 @@ two_player_futuristic() {
     xdotool keydown $P1_DOWN
     outcome=$(wait_point $(( 8 * SLOW )) "$score")
     xdotool keyup $P2_UP $P1_DOWN
-    cp "$WORKDIR/shots/point.png" "$score" 2>/dev/null
+    cp "$WORKDIR/shots/point.xwd" "$score" 2>/dev/null
     [ "$outcome" = p2 ] && break
     [ "$outcome" = none ] && fail "no point within $(( 8 * SLOW )) s"
     sleep 1.8

@@ -9,31 +9,69 @@
 #                                            background at all, and the mean difference to PREV
 #   shot.py which FILE1 FILE2 LEVEL R1 R2..  number (from 1) of the first region "X0 Y0 X1 Y1" whose
 #                                            mean difference exceeds LEVEL, or 0 when none does
+#   shot.py png FILE OUT                     the screenshot as a PNG picture, for people to look at
 #
-# Coordinates are scaled to the picture's size, so the same numbers serve at every window size.
+# Screenshots are X window dumps as xwd writes them, read here directly: a test
+# takes hundreds of them, and a converter started for each would cost more than
+# the game's own time. Coordinates are scaled to the picture's size, so the same
+# numbers serve at every window size.
+import operator
 import struct
 import subprocess
 import sys
+import zlib
 
 _cache = {}
 
 
-def size(path):
-    """Width and height from the PNG header."""
+def load_xwd(path):
+    """Width, height and a reader of one colour plane's bytes (row, first and last column) of a window dump."""
+    with open(path, 'rb') as f:
+        data = f.read()
+    if len(data) < 100:
+        sys.exit(path + ' is not a window dump')
+    fields = struct.unpack('>25I', data[:100])
+    header_size, version, pixmap_format, depth, width, height = fields[:6]
+    byte_order, bits_per_pixel, bytes_per_line = fields[7], fields[11], fields[12]
+    masks, colormap_entries = fields[14:17], fields[19]
+    if version != 7 or pixmap_format != 2 or bits_per_pixel != 32 or depth < 24:
+        sys.exit('%s: a 24-bit true-colour dump was expected' % path)
+    start = header_size + 12 * colormap_entries
+    if len(data) < start + bytes_per_line * height:
+        sys.exit('%s is cut short' % path)
+    # The byte of each pixel that holds a colour, from its mask and the dump's byte order.
+    offsets = []
+    for mask in masks:
+        shift = {0xff0000: 16, 0xff00: 8, 0xff: 0}.get(mask)
+        if shift is None:
+            sys.exit('%s: unexpected colour mask %x' % (path, mask))
+        offsets.append(shift // 8 if byte_order == 0 else 3 - shift // 8)
+
+    def plane_row(channel, y, left, right):
+        at = start + y * bytes_per_line
+        return data[at + 4 * left + offsets[channel]:at + 4 * right:4]
+    return width, height, plane_row
+
+
+def load_png(path):
     with open(path, 'rb') as f:
         header = f.read(24)
     if header[:8] != b'\x89PNG\r\n\x1a\n':
-        sys.exit(path + ' is not a PNG picture')
-    return struct.unpack('>II', header[16:24])
+        sys.exit(path + ' is neither a window dump nor a PNG picture')
+    width, height = struct.unpack('>II', header[16:24])
+    data = subprocess.run(['convert', path, '-depth', '8', 'rgb:-'], check=True, capture_output=True).stdout
+    if len(data) != width * height * 3:
+        sys.exit('%s: expected %d bytes of pixels, got %d' % (path, width * height * 3, len(data)))
+
+    def plane_row(channel, y, left, right):
+        at = 3 * y * width
+        return data[at + 3 * left + channel:at + 3 * right:3]
+    return width, height, plane_row
 
 
 def load(path):
     if path not in _cache:
-        width, height = size(path)
-        data = subprocess.run(['convert', path, '-depth', '8', 'rgb:-'], check=True, capture_output=True).stdout
-        if len(data) != width * height * 3:
-            sys.exit('%s: expected %d bytes of pixels, got %d' % (path, width * height * 3, len(data)))
-        _cache[path] = (width, height, data)
+        _cache[path] = load_xwd(path) if path.endswith('.xwd') else load_png(path)
     return _cache[path]
 
 
@@ -45,52 +83,30 @@ def box(width, height, x0, y0, x1, y1):
     return left, top, right, bottom
 
 
-def pixels(path, x0, y0, x1, y1):
-    width, height, data = load(path)
-    left, top, right, bottom = box(width, height, x0, y0, x1, y1)
-    for y in range(top, bottom):
-        row = y * width * 3
-        for x in range(left, right):
-            i = row + x * 3
-            yield data[i], data[i + 1], data[i + 2]
+def planes_in(path, rect):
+    """The three colour planes of a region (the whole picture when none), each one byte a pixel."""
+    width, height, plane_row = load(path)
+    left, top, right, bottom = box(width, height, *rect) if rect else (0, 0, width, height)
+    return [b''.join(plane_row(channel, y, left, right) for y in range(top, bottom)) for channel in range(3)]
 
 
-def region(path, rect):
-    """The picture read with a crop to the virtual-screen rectangle (the whole picture when none)."""
-    if not rect:
-        return path
-    width, height = size(path)
-    left, top, right, bottom = box(width, height, *rect)
-    return '%s[%dx%d+%d+%d]' % (path, right - left, bottom - top, left, top)
+def size(path):
+    width, height, _ = load(path)
+    return width, height
 
 
 def mean(path, *rect):
-    out = subprocess.run(['convert', region(path, rect), '-format',
-                          '%[fx:int(255*mean.r+0.5)] %[fx:int(255*mean.g+0.5)] %[fx:int(255*mean.b+0.5)]', 'info:'],
-                         check=True, capture_output=True, text=True).stdout
-    return [int(v) for v in out.split()]
+    planes = planes_in(path, rect)
+    return [int(sum(plane) / len(plane) + 0.5) for plane in planes]
 
 
 def diff(path1, path2, *rect):
     if size(path1) != size(path2):
         sys.exit('%s and %s differ in size' % (path1, path2))
-    # compare prints the mean absolute error, its normalised value in brackets.
-    out = subprocess.run(['compare', '-metric', 'MAE', region(path1, rect), region(path2, rect), 'null:'],
-                         capture_output=True, text=True).stderr
-    try:
-        return 255 * float(out.split('(')[1].split(')')[0])
-    except (IndexError, ValueError):
-        sys.exit('compare failed: ' + out)
-
-
-def pixel_diff(path1, path2, *rect):
-    """The mean absolute difference computed here, for small regions of pictures already read."""
-    total = 0
-    count = 0
-    for p, q in zip(pixels(path1, *rect), pixels(path2, *rect)):
-        total += abs(p[0] - q[0]) + abs(p[1] - q[1]) + abs(p[2] - q[2])
-        count += 3
-    return total / count
+    first = planes_in(path1, rect)
+    second = planes_in(path2, rect)
+    total = sum(sum(map(abs, map(operator.sub, p, q))) for p, q in zip(first, second))
+    return total / (3 * len(first[0]))
 
 
 def cells(path, x, ytop, n):
@@ -98,9 +114,26 @@ def cells(path, x, ytop, n):
     out = []
     for c in range(n):
         left = x + 14 * c + 1
-        out.append(sum(1 for r, g, b in pixels(path, left, ytop, left + 14, ytop + 16)
-                       if r >= 230 and g >= 230 and b >= 230))
+        r, g, b = planes_in(path, (left, ytop, left + 14, ytop + 16))
+        out.append(sum(1 for i in range(len(r)) if r[i] >= 230 and g[i] >= 230 and b[i] >= 230))
     return out
+
+
+def png(path, out):
+    """A PNG of the screenshot, written without any library beyond zlib."""
+    width, height, plane_row = load(path)
+    rows = bytearray()
+    for y in range(height):
+        row = bytearray(3 * width)
+        row[0::3], row[1::3], row[2::3] = (plane_row(channel, y, 0, width) for channel in range(3))
+        rows += b'\0' + row
+
+    def chunk(kind, body):
+        return struct.pack('>I', len(body)) + kind + body + struct.pack('>I', zlib.crc32(kind + body))
+
+    with open(out, 'wb') as f:
+        f.write(b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', width, height, 8, 2, 0, 0, 0)) +
+                chunk(b'IDAT', zlib.compress(bytes(rows), 6)) + chunk(b'IEND', b''))
 
 
 def main(argv):
@@ -109,7 +142,6 @@ def main(argv):
         print(*mean(argv[2], *map(float, argv[3:7])))
     elif command == 'diff':
         print('%.2f' % diff(argv[2], argv[3], *map(float, argv[4:8])))
-
     elif command == 'checked':
         greens = [mean(argv[2], *map(float, rect.split()))[1] for rect in argv[3:6]]
         best = max(range(3), key=lambda i: greens[i])
@@ -125,13 +157,15 @@ def main(argv):
     elif command == 'which':
         level = float(argv[4])
         for number, rect in enumerate(argv[5:], 1):
-            if pixel_diff(argv[2], argv[3], *map(float, rect.split())) > level:
+            if diff(argv[2], argv[3], *map(float, rect.split())) > level:
                 print(number)
                 break
         else:
             print(0)
     elif command == 'cells':
         print(*cells(argv[2], float(argv[3]), float(argv[4]), int(argv[5])))
+    elif command == 'png':
+        png(argv[2], argv[3])
     else:
         sys.exit('unknown command ' + command)
 
