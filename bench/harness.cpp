@@ -149,10 +149,23 @@ int filledSlots() {
 }
 
 void installBenchPlatform() {
-    platform = Platform{
-        benchTicks, benchDelay, noAudio,  noOpenAudio, noCloseAudio,   noWav,       noVolume,  noFree,
-        noPlay,     noFadeIn,   noFadeOut, nothingPlaying, noCursor, noRedisplay, benchExit,
-    };
+    // The real platform for the rest (the pads, never started here, stay untouched).
+    platform = realPlatform;
+    platform.getTicks = benchTicks;
+    platform.delay = benchDelay;
+    platform.initAudio = noAudio;
+    platform.openAudio = noOpenAudio;
+    platform.closeAudio = noCloseAudio;
+    platform.loadWav = noWav;
+    platform.volumeChunk = noVolume;
+    platform.freeChunk = noFree;
+    platform.playChannelTimed = noPlay;
+    platform.fadeInChannelTimed = noFadeIn;
+    platform.fadeOutChannel = noFadeOut;
+    platform.playing = nothingPlaying;
+    platform.setCursor = noCursor;
+    platform.postRedisplay = noRedisplay;
+    platform.exitProgram = benchExit;
 }
 
 void startGame(int argc, char** argv) {

@@ -6,6 +6,7 @@
 
 struct Mix_Chunk;
 struct GLUquadric;
+struct _SDL_Joystick;
 
 typedef uint8_t u8;
 typedef int32_t i32;
@@ -14,6 +15,9 @@ typedef float f32;
 
 // Slot and chunk counts of the asset tables.
 enum { TEXTURE_SLOTS = 42, SOUND_CHUNKS = 12, KEY_CODES = 256 };
+
+// Gamepads: one for each player, each holding up, down and pass as that player's keys would.
+enum { PADS = 2, PAD_UP = 0, PAD_DOWN = 1, PAD_PASS = 2, PAD_HOLDS = 3 };
 
 // Room for the frame-rate read-out: the longest number text the formatter can
 // give ("-1.23e+308" and the like) plus " fps" and the terminator.
@@ -95,6 +99,8 @@ struct GameState {
 
     // ---- Whole run: input and window -----------------------------------------
     u8 keyHeld[KEY_CODES] = {};  // character and special-key codes share it
+    _SDL_Joystick* pads[PADS] = {};    // opened at start-up; null: none, or unplugged since
+    u8 padHolds[PADS][PAD_HOLDS] = {}; // what each pad holds this step, only during a match
     i32 windowWidth = 0, windowHeight = 0;
 
     // ---- Whole run: resources --------------------------------------------------
@@ -129,3 +135,11 @@ extern GameState game;
 // settings file or an unusual platform) are ignored by the table and its readers.
 inline bool keyCodeValid(int code) { return code >= 0 && code < KEY_CODES; }
 inline bool keyIsHeld(int code) { return keyCodeValid(code) && game.keyHeld[code] != 0; }
+
+// A player holds up, down or pass with their bound key or with their pad.
+inline bool p1HoldsUp() { return keyIsHeld(game.p1Up) || game.padHolds[0][PAD_UP]; }
+inline bool p1HoldsDown() { return keyIsHeld(game.p1Down) || game.padHolds[0][PAD_DOWN]; }
+inline bool p1HoldsPass() { return keyIsHeld(game.p1Pass) || game.padHolds[0][PAD_PASS]; }
+inline bool p2HoldsUp() { return keyIsHeld(game.p2Up) || game.padHolds[1][PAD_UP]; }
+inline bool p2HoldsDown() { return keyIsHeld(game.p2Down) || game.padHolds[1][PAD_DOWN]; }
+inline bool p2HoldsPass() { return keyIsHeld(game.p2Pass) || game.padHolds[1][PAD_PASS]; }

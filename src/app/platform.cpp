@@ -1,10 +1,12 @@
-// The real platform behind the seam: SDL ticks and delay, SDL_mixer, GLUT cursor and redisplay.
+// The real platform behind the seam: SDL ticks, delay and joysticks, SDL_mixer, GLUT cursor and redisplay.
 #include "app/platform.h"
 
 #include <GL/freeglut.h>
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <cstdlib>
+#include <dirent.h>
+#include <poll.h>
 
 static uint32_t realGetTicks() { return SDL_GetTicks(); }
 static void realDelay(uint32_t ms) { SDL_Delay(ms); }
@@ -27,6 +29,65 @@ static int realFadeInChannelTimed(int channel, Mix_Chunk* chunk, int loops, int 
 }
 static int realFadeOutChannel(int channel, int ms) { return Mix_FadeOutChannel(channel, ms); }
 static int realPlaying(int channel) { return Mix_Playing(channel); }
+
+static int realInitPads() {
+    if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) return -1;
+    // No SDL event loop runs (GLUT's does): the game reads the pads' state instead.
+    SDL_JoystickEventState(SDL_IGNORE);
+    return 0;
+}
+static int realPadCount() { return SDL_NumJoysticks(); }
+static const char* realPadName(int index) { return SDL_JoystickName(index); }
+static void realUpdatePads() { SDL_JoystickUpdate(); }
+static int realPadAxis(SDL_Joystick* pad, int axis) { return SDL_JoystickGetAxis(pad, axis); }
+static int realPadHat(SDL_Joystick* pad, int hat) { return SDL_JoystickGetHat(pad, hat); }
+static int realPadButton(SDL_Joystick* pad, int button) { return SDL_JoystickGetButton(pad, button); }
+
+// SDL never says when a pad is unplugged: it keeps the last state it read, so
+// a stick held at that moment would stay held. The pad's device descriptor does
+// say so: once the device is gone (or a pipe standing in for one has lost its
+// writer) poll reports a hang-up on it. The descriptor is the one that opening
+// the pad adds to the process's open descriptors.
+enum { PAD_SLOTS = 8, DESCRIPTORS = 1024 };
+static int padDescriptors[PAD_SLOTS] = {-1, -1, -1, -1, -1, -1, -1, -1};
+
+static void markOpenDescriptors(bool* open) {
+    DIR* listing = opendir("/proc/self/fd");
+    if (!listing) return;
+    int own = dirfd(listing);
+    while (dirent* entry = readdir(listing)) {
+        if (entry->d_name[0] < '0' || entry->d_name[0] > '9') continue;
+        int fd = atoi(entry->d_name);
+        if (fd != own && fd < DESCRIPTORS) open[fd] = true;
+    }
+    closedir(listing);
+}
+
+static SDL_Joystick* realOpenPad(int index) {
+    static bool before[DESCRIPTORS], after[DESCRIPTORS];
+    for (int fd = 0; fd < DESCRIPTORS; fd++) before[fd] = after[fd] = false;
+    markOpenDescriptors(before);
+    SDL_Joystick* pad = SDL_JoystickOpen(index);
+    markOpenDescriptors(after);
+    if (pad && index >= 0 && index < PAD_SLOTS) {
+        for (int fd = 0; fd < DESCRIPTORS; fd++) {
+            if (after[fd] && !before[fd]) {
+                padDescriptors[index] = fd;
+                break;
+            }
+        }
+    }
+    return pad;
+}
+
+static int realPadGone(SDL_Joystick* pad) {
+    int index = SDL_JoystickIndex(pad);
+    if (index < 0 || index >= PAD_SLOTS || padDescriptors[index] < 0) return 0;  // cannot tell: still there
+    pollfd device = {padDescriptors[index], POLLIN, 0};
+    if (poll(&device, 1, 0) < 0) return 0;
+    return (device.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
 static void realSetCursor(int cursor) { glutSetCursor(cursor); }
 static void realPostRedisplay() { glutPostRedisplay(); }
 static void realExitProgram(int status) { exit(status); }
@@ -35,7 +96,9 @@ constexpr Platform realPlatform = {
     realGetTicks,       realDelay,          realInitAudio,        realOpenAudio,
     realCloseAudio,     realLoadWav,        realVolumeChunk,      realFreeChunk,
     realPlayChannelTimed, realFadeInChannelTimed, realFadeOutChannel, realPlaying,
-    realSetCursor,      realPostRedisplay,  realExitProgram,
+    realInitPads,       realPadCount,       realOpenPad,          realPadName,
+    realUpdatePads,     realPadAxis,        realPadHat,           realPadButton,
+    realPadGone,        realSetCursor,      realPostRedisplay,    realExitProgram,
 };
 
 Platform platform = realPlatform;

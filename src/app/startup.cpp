@@ -11,6 +11,7 @@
 #include "assets/sound.h"
 #include "assets/textures.h"
 #include "input/keyboard.h"
+#include "input/pads.h"
 #include "match/clock.h"
 #include "menu/clicks.h"
 #include "menu/hover.h"
@@ -58,6 +59,7 @@ int gameMain(int argc, char** argv) {
 void initApplication() {
     loadSettings();
     if (game.music || game.effects) initSound();
+    initPads();
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     bool haveScreen = false;
     if (game.mode == 1) {

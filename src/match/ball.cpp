@@ -99,16 +99,16 @@ void stepBall() {
             game.ballAngle = 180 - game.ballAngle;
 
         if (game.ballX < P1_REACH_FRONT) {
-            if (keyIsHeld(game.p1Up)) game.ballAngle += 20;
-            if (keyIsHeld(game.p1Down)) game.ballAngle -= 20;
+            if (p1HoldsUp()) game.ballAngle += 20;
+            if (p1HoldsDown()) game.ballAngle -= 20;
             if (game.ballAngle > 40 && game.ballAngle <= 90) game.ballAngle = 40;
             if (game.ballAngle >= 270 && game.ballAngle < 320) game.ballAngle = 320;
         }
         if (game.ballX > P2_REACH_FRONT) {
             // Bat 2 sends toward -x, so up (toward +y) takes degrees away.
             if (!game.vsComputer) {
-                if (keyIsHeld(game.p2Up)) game.ballAngle -= 20;
-                if (keyIsHeld(game.p2Down)) game.ballAngle += 20;
+                if (p2HoldsUp()) game.ballAngle -= 20;
+                if (p2HoldsDown()) game.ballAngle += 20;
             }
             if (game.ballAngle < 140) game.ballAngle = 140;
             if (game.ballAngle > 220) game.ballAngle = 220;

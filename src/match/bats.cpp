@@ -44,25 +44,25 @@ static void p2Carries() {
 static void moveBats() {
     double step = game.frameDelta / game.difficulty * 0.01;
 
-    if (keyIsHeld(game.p1Up)) {
+    if (p1HoldsUp()) {
         batUp(&game.p1BatY, step);
         p1Carries();
     }
-    if (keyIsHeld(game.p1Down)) {
+    if (p1HoldsDown()) {
         batDown(&game.p1BatY, step);
         p1Carries();
     }
-    if (keyIsHeld(game.p1Pass) && !game.ballInPlay && game.ballX <= P1_HOLDS_UP_TO) game.ballInPlay = 1;
+    if (p1HoldsPass() && !game.ballInPlay && game.ballX <= P1_HOLDS_UP_TO) game.ballInPlay = 1;
 
-    if (keyIsHeld(game.p2Up) && game.p2Human) {
+    if (p2HoldsUp() && game.p2Human) {
         batUp(&game.p2BatY, step);
         p2Carries();
     }
-    if (keyIsHeld(game.p2Down) && game.p2Human) {
+    if (p2HoldsDown() && game.p2Human) {
         batDown(&game.p2BatY, step);
         p2Carries();
     }
-    if (keyIsHeld(game.p2Pass) && game.p2Human && !game.ballInPlay && game.ballX >= P2_HOLDS_FROM)
+    if (p2HoldsPass() && game.p2Human && !game.ballInPlay && game.ballX >= P2_HOLDS_FROM)
         game.ballInPlay = 1;
 }
 

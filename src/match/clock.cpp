@@ -3,6 +3,7 @@
 
 #include "app/game_state.h"
 #include "app/platform.h"
+#include "input/pads.h"
 #include "match/bats.h"
 #include "match/flow.h"
 
@@ -11,6 +12,7 @@
 static const float MAX_FRAME_DELTA = 15.0f;
 
 void onIdle() {
+    pollPads();
     updateFrameDelta();
     countFrames();
     game.animClockMs += game.frameDelta;

@@ -7,6 +7,7 @@
 #include "app/platform.h"
 #include "assets/sound.h"
 #include "assets/textures.h"
+#include "input/pads.h"
 #include "match/ball.h"
 #include "match/bats.h"
 #include "match/clock.h"
@@ -89,6 +90,7 @@ void returnToMenu() {
     if (game.playground == 1) freePlayground1Textures();
     game.matchActive = 0;
     game.cameraMode = 0;
+    releasePads();  // the next match starts with nothing held
     game.menuActive = 1;
     platform.setCursor(GLUT_CURSOR_RIGHT_ARROW);
     game.menuPage = 0;

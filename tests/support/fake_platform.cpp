@@ -1,4 +1,4 @@
-// Test stand-ins for the platform seam: a clock set by hand and a mixer that records every call.
+// Test stand-ins for the platform seam: a clock set by hand, a mixer that records every call, pads moved by hand.
 #include "support/fake_platform.h"
 
 #include <SDL_mixer.h>
@@ -17,6 +17,10 @@ std::vector<std::string> missingSounds;
 bool openAudioFails = false;
 Mix_Chunk chunks[SOUND_CHUNKS];
 static int chunksHanded = 0;
+FakePad pads[4];
+int padCount = 0;
+bool padsUnavailable = false;
+int padUpdates = 0;
 }  // namespace fake
 
 static void record(const char* function, int channel, Mix_Chunk* chunk, int loops, int ms, int ticks) {
@@ -82,6 +86,21 @@ static int fakeFadeOutChannel(int channel, int ms) {
 static int fakePlaying(int channel) {
     return channel >= 0 && channel < 8 && fake::channelPlaying[channel] ? 1 : 0;
 }
+static FakePad* padOf(_SDL_Joystick* pad) { return reinterpret_cast<FakePad*>(pad); }
+static int fakeInitPads() { return fake::padsUnavailable ? -1 : 0; }
+static int fakePadCount() { return fake::padCount; }
+static _SDL_Joystick* fakeOpenPad(int index) {
+    if (index < 0 || index >= fake::padCount) return nullptr;
+    return reinterpret_cast<_SDL_Joystick*>(&fake::pads[index]);
+}
+static const char* fakePadName(int index) { return index == 0 ? "Stand-in Pad" : "Second Stand-in Pad"; }
+static void fakeUpdatePads() { fake::padUpdates++; }
+static int fakePadAxis(_SDL_Joystick* pad, int axis) { return axis == 1 ? padOf(pad)->stick : 0; }
+static int fakePadHat(_SDL_Joystick* pad, int hat) { return hat == 0 ? padOf(pad)->hat : 0; }
+static int fakePadButton(_SDL_Joystick* pad, int button) {
+    return button >= 0 && button < 8 && padOf(pad)->buttons[button] ? 1 : 0;
+}
+static int fakePadGone(_SDL_Joystick* pad) { return padOf(pad)->gone ? 1 : 0; }
 static void fakeSetCursor(int cursor) { record("cursor", -1, nullptr, 0, cursor, 0); }
 static void fakePostRedisplay() { fake::redisplays++; }
 static void fakeExitProgram(int status) { throw ProgramExit{status}; }
@@ -91,7 +110,9 @@ void installFakePlatform() {
         fakeGetTicks,         fakeDelay,              fakeInitAudio,      fakeOpenAudio,
         fakeCloseAudio,       fakeLoadWav,            fakeVolumeChunk,    fakeFreeChunk,
         fakePlayChannelTimed, fakeFadeInChannelTimed, fakeFadeOutChannel, fakePlaying,
-        fakeSetCursor,        fakePostRedisplay,      fakeExitProgram,
+        fakeInitPads,         fakePadCount,           fakeOpenPad,        fakePadName,
+        fakeUpdatePads,       fakePadAxis,            fakePadHat,         fakePadButton,
+        fakePadGone,          fakeSetCursor,          fakePostRedisplay,  fakeExitProgram,
     };
     fake::ticks = 0;
     fake::calls.clear();
@@ -100,6 +121,10 @@ void installFakePlatform() {
     fake::missingSounds.clear();
     fake::openAudioFails = false;
     fake::chunksHanded = 0;
+    for (FakePad& pad : fake::pads) pad = FakePad{};
+    fake::padCount = 0;
+    fake::padsUnavailable = false;
+    fake::padUpdates = 0;
 }
 
 void freshGame() {

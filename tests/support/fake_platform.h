@@ -1,4 +1,4 @@
-// Test stand-ins for the platform seam: a clock set by hand and a mixer that records every call.
+// Test stand-ins for the platform seam: a clock set by hand, a mixer that records every call, pads moved by hand.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +18,15 @@ struct PlatformCall {
     std::string path;  // for "load"
 };
 
+// A stand-in gamepad: what its stick, hat and buttons report, and whether its
+// device has gone (unplugged).
+struct FakePad {
+    int stick = 0;  // the vertical axis of the left stick, -32768..32767, negative up
+    int hat = 0;    // hat bits: 1 up, 4 down
+    bool buttons[8] = {};
+    bool gone = false;
+};
+
 // Thrown by the stand-in for exit(), so a test can see the program end.
 struct ProgramExit {
     int status;
@@ -31,6 +40,10 @@ extern int redisplays;
 extern std::vector<std::string> missingSounds;  // paths whose load fails
 extern bool openAudioFails;
 extern Mix_Chunk chunks[];             // the stand-in chunks handed out by load
+extern FakePad pads[4];                // the pads handed out by openPad, by index
+extern int padCount;                   // how many pads the stand-in reports present
+extern bool padsUnavailable;           // the joystick subsystem fails to start
+extern int padUpdates;                 // calls of updatePads
 }
 
 // Puts the stand-ins in place and clears their records.

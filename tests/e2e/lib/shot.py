@@ -9,6 +9,9 @@
 #                                            background at all, and the mean difference to PREV
 #   shot.py which FILE1 FILE2 LEVEL R1 R2..  number (from 1) of the first region "X0 Y0 X1 Y1" whose
 #                                            mean difference exceeds LEVEL, or 0 when none does
+#   shot.py changes FILE1 FILE2 LEVEL X0 Y0 X1 Y1
+#                                            "X0 Y0 X1 Y1" bounding the pixels of a region that differ by more
+#                                            than LEVEL (summed over the colours), or "none"
 #   shot.py png FILE OUT                     the screenshot as a PNG picture, for people to look at
 #
 # Screenshots are X window dumps as xwd writes them, read here directly: a test
@@ -119,6 +122,21 @@ def cells(path, x, ytop, n):
     return out
 
 
+def changes(path1, path2, level, *rect):
+    width, height, _ = load(path1)
+    left, top, right, bottom = box(width, height, *rect)
+    first, second = planes_in(path1, rect), planes_in(path2, rect)
+    span = right - left
+    found = [i for i in range(len(first[0]))
+             if sum(abs(first[c][i] - second[c][i]) for c in range(3)) > level]
+    if not found:
+        return None
+    xs = [left + i % span for i in found]
+    ys = [top + i // span for i in found]
+    sx, sy = width / 640.0, height / 480.0
+    return min(xs) / sx, min(ys) / sy, (max(xs) + 1) / sx, (max(ys) + 1) / sy
+
+
 def png(path, out):
     """A PNG of the screenshot, written without any library beyond zlib."""
     width, height, plane_row = load(path)
@@ -164,6 +182,9 @@ def main(argv):
             print(0)
     elif command == 'cells':
         print(*cells(argv[2], float(argv[3]), float(argv[4]), int(argv[5])))
+    elif command == 'changes':
+        found = changes(argv[2], argv[3], float(argv[4]), *map(float, argv[5:9]))
+        print('%.1f %.1f %.1f %.1f' % found if found else 'none')
     elif command == 'png':
         png(argv[2], argv[3])
     else:

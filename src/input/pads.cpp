@@ -1,0 +1,63 @@
+// Gamepads: each player's pad holds up, down and pass as that player's keys would.
+//
+// The library's joystick state is read once per idle step; there is no event
+// loop of its own (GLUT runs the program). A pad works the bats only: it never
+// types, captures keys, works the menu or leaves a match.
+#include "input/pads.h"
+
+#include <SDL_joystick.h>
+#include <cstdio>
+
+#include "app/game_state.h"
+#include "app/platform.h"
+
+// The left stick's vertical axis holds up or down only past a third of its range,
+// so a stick resting a little off centre holds nothing.
+static const int STICK_AXIS = 1;
+static const int DEAD_ZONE = 32767 / 3;
+// The four face buttons of common pads each hold pass.
+static const int PASS_BUTTONS = 4;
+
+void initPads() {
+    // A platform without joystick support plays as without pads, silently.
+    if (platform.initPads() != 0) return;
+    int count = platform.padCount();
+    for (int index = 0; index < count && index < PADS; index++) {
+        game.pads[index] = platform.openPad(index);
+        if (!game.pads[index]) continue;
+        const char* name = platform.padName(index);
+        printf("Gamepad %d: %s\n", index + 1, name ? name : "(no name)");
+    }
+    fflush(stdout);
+}
+
+void releasePads() {
+    for (auto& holds : game.padHolds)
+        for (u8& held : holds) held = 0;
+}
+
+// What one pad holds now: its stick or hat up or down, any face button for pass.
+static void readPad(_SDL_Joystick* pad, u8* holds) {
+    int stick = platform.padAxis(pad, STICK_AXIS);
+    int hat = platform.padHat(pad, 0);
+    holds[PAD_UP] = stick < -DEAD_ZONE || (hat & SDL_HAT_UP) != 0;
+    holds[PAD_DOWN] = stick > DEAD_ZONE || (hat & SDL_HAT_DOWN) != 0;
+    holds[PAD_PASS] = 0;
+    for (int button = 0; button < PASS_BUTTONS; button++)
+        if (platform.padButton(pad, button)) holds[PAD_PASS] = 1;
+}
+
+void pollPads() {
+    if (!game.pads[0] && !game.pads[1]) return;  // no pads: no library calls at all
+    platform.updatePads();
+    for (int index = 0; index < PADS; index++) {
+        u8* holds = game.padHolds[index];
+        // An unplugged pad lets go of everything and is not read again.
+        if (game.pads[index] && platform.padGone(game.pads[index])) game.pads[index] = nullptr;
+        if (game.pads[index] && game.matchActive) {
+            readPad(game.pads[index], holds);
+        } else {
+            holds[PAD_UP] = holds[PAD_DOWN] = holds[PAD_PASS] = 0;
+        }
+    }
+}

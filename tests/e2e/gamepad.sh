@@ -1,0 +1,131 @@
+#!/usr/bin/env bash
+# The real game with a gamepad for player 1: a named pipe given as the joystick device, written with
+# Linux joystick events. The game names the pad on standard output; in the menu the pad does nothing;
+# in a single-player match on "tennis" the pad alone moves bat 1 both ways, serves with a direction held
+# (the bat sound, the ball leaving at an angle), and the rally ends in a point; Escape leaves the match;
+# the pad unplugged while held lets go at once; the game quits through the menu with status 0.
+set -u
+source "$(dirname "$0")/lib/game.sh"
+own_display "$0" "$@"
+GAME=$1
+BUILD_DIR=$2
+source "$(dirname "$0")/lib/play.sh"
+
+BAT1_TOP="84 106 98 158"
+BAT1_COLUMN="84 60 98 420"
+FLIGHT="130 40 520 440"  # the field between the bats' columns
+
+# One joystick event, as the kernel's joystick interface delivers it: time (u32),
+# value (s16), type (u8: 1 button, 2 axis), number (u8), all little-endian.
+pad_event() {
+  local value=$(( $3 & 0xffff ))
+  printf "$(printf '\\x00\\x00\\x00\\x00\\x%02x\\x%02x\\x%02x\\x%02x' $(( value & 255 )) $(( value >> 8 )) "$1" "$2")" >&7
+}
+pad_stick() { pad_event 2 1 "$1"; }     # the left stick's vertical axis: negative is up
+pad_button() { pad_event 1 "$1" "$2"; }  # button number, 1 pressed or 0 released
+
+# Where the ball is on a frozen screen: the centre of what changed in the field
+# since the screenshot $1 (taken with the ball on the bat).
+ball_at() {
+  local found
+  found=$(python3 "$E2E_LIB/shot.py" changes "$1" "$2" 90 $FLIGHT)
+  [ "$found" != none ] || fail "no ball in the field on $2"
+  awk '{ printf "%.1f %.1f\n", ($1 + $3) / 2, ($2 + $4) / 2 }' <<<"$found"
+}
+
+make_workdir
+printf 'music= 0\neffects= 1\nresolution= 0\nmode= 0\n' >"$WORKDIR/tarvo.ini"
+mkfifo "$WORKDIR/pad"
+use_disk_audio
+export SDL_JOYSTICK_DEVICE="$WORKDIR/pad"
+start_game
+# The game waits at start-up until the pipe has a writer: this script, which
+# holds it open for reading and writing (so its own open never waits) and is its
+# only writer, so that closing it unplugs the pad.
+exec 7<>"$WORKDIR/pad"
+wait_window || fail "window did not open"
+[ "$(cat "$WORKDIR/stdout")" = "Gamepad 1: $WORKDIR/pad" ] ||
+  fail "standard output is not the pad's line: $(cat "$WORKDIR/stdout")"
+skip_intro
+
+# The menu takes nothing from a pad.
+move $AT_NOTHING
+menu=$(shot menu)
+pad_stick 32767
+pad_button 0 1
+sleep 0.4
+same "$menu" "$(shot menu_pad)" "" "the pad in the menu"
+pad_button 0 0
+pad_stick 0
+
+menu_click $AT_SINGLE
+menu_click $AT_TENNIS
+sleep 1
+start=$(shot match_start)
+sleep 0.3
+again=$(shot match_again)
+
+# The stick alone moves bat 1 up to the top, then down to the bottom.
+pad_stick -32767
+sleep $TO_BOUND
+pad_stick 0
+up=$(shot bat1_up)
+bat_moved "$start" "$again" "$again" "$up" "$BAT1_HOME" "the pad's stick up did not move bat 1"
+pad_stick 32767
+sleep $(( 2 * ${TO_BOUND%.*} + 1 ))
+pad_stick 0
+down=$(shot bat1_down)
+bat_moved "$start" "$again" "$up" "$down" "$BAT1_TOP" "the pad's stick down did not move bat 1"
+log "pad: the stick moved bat 1 up and down"
+
+# A serve with the stick held up: the bat sound, and the ball on its way up the field.
+before=$(shot before_serve)
+mark=$(audio_mark)
+pad_stick -32767
+pad_button 0 1
+sleep 0.15
+pad_button 0 0
+pad_stick 0
+sleep 0.1
+tap_key F1  # camera mode stands the match still
+sleep 0.3
+first=$(ball_at "$before" "$(shot flight_1)")
+tap_key F1
+sleep 0.15
+tap_key F1
+sleep 0.3
+second=$(ball_at "$before" "$(shot flight_2)")
+tap_key F1
+expect_sound "$mark" 0 "the pad's serve (bat hit)"
+read -r x1 y1 <<<"$first"
+read -r x2 y2 <<<"$second"
+# Toward player 2, and up the screen by more than a straight serve's spread could give.
+awk -v x1="$x1" -v y1="$y1" -v x2="$x2" -v y2="$y2" 'BEGIN { exit !(x2 > x1 + 10 && (y1 - y2) > 0.14 * (x2 - x1)) }' ||
+  fail "the ball did not leave bent up: from ($first) to ($second)"
+log "pad: served with the stick up, the ball went from ($first) to ($second)"
+
+outcome=$(wait_point 12 "$start")
+[ "$outcome" != none ] || fail "the rally after the pad's serve ended in no point"
+log "pad: the rally ended in a point for $outcome"
+
+# Escape leaves the match; a click starts it again, player 1 to serve.
+tap_key Escape
+sleep 0.5
+click
+sleep 1.5
+# Unplugged while the stick is held up: the bat stops where it is.
+pad_stick -32767
+sleep 0.2
+exec 7>&-
+sleep 0.2
+held=$(shot unplugged)
+sleep 0.8
+same "$held" "$(shot unplugged_later)" "$BAT1_COLUMN" "bat 1 after its pad was unplugged"
+log "pad: unplugged while held, bat 1 stopped"
+
+tap_key Escape
+sleep 0.5
+quit_through_menu
+[ "$EXIT_STATUS" = 0 ] || fail "exit status $EXIT_STATUS"
+check_stderr
+echo "a pad named on standard output moved bat 1, served bent, played a point and let go when unplugged; status 0"
