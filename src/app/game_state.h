@@ -1,6 +1,7 @@
 // The one record of all game state, grouped by how long each field lives.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 
@@ -43,10 +44,21 @@ struct GameState {
     f32 difficulty = 11.0f;   // divisor of every match speed; menu offers 9, 11, 13
     i32 resolution = 1;       // 0 = 640x480, 1 = 800x600, 2 = 1024x768
     i32 mode = 1;             // 1 = full-screen game mode, 0 = window
+    // (the screen of a run may differ: the command line can choose another, runMode)
     i32 p1Up = 97, p1Down = 122, p1Pass = 32;    // a, z, space
     i32 p2Up = 101, p2Down = 103, p2Pass = 100;  // GLUT up, down, left
     f32 camAngleX = 0.0f, camAngleY = 0.0f, camAngleZ = 0.0f;
     f32 camZoom = 0.0f;
+
+    // ---- Whole run: where the files are, and this run's command-line choices --
+    // Chosen once at start (paths.cpp, options.cpp). The load values are a game run
+    // from its build: data/ and tarvo.ini in the working directory.
+    char dataRoot[PATH_MAX] = "";               // "" = the data/ names as they are
+    char settingsPath[PATH_MAX] = "tarvo.ini";  // "" = no usable home: nothing read or saved
+    i32 settingsFolderBase = 0;  // settingsPath's folders past this many characters may be made
+    char dataFileBuffer[PATH_MAX + 64] = {};    // the last path dataFile gave out
+    i32 optionMode = -1;         // --window 0, --fullscreen 1; -1 = as the settings say
+    i32 optionResolution = -1;   // --size as a resolution value; -1 = as the settings say
 
     // ---- Once per run: the intro animation -----------------------------------
     f32 introLogo1X = -300.0f;

@@ -1,5 +1,9 @@
 // The settings file tarvo.ini: read once at start, written when the player quits through the menu.
 //
+// Where it lives is chosen at start (paths.cpp): tarvo.ini in the working
+// directory for a game run from its build, the player's configuration folder for
+// an installed one.
+//
 // The file is 19 lines of "key word, value" read by position: the key words are
 // for the person editing the file and are skipped unread, so a file with its
 // lines in another order assigns its values in file order. Every read is a
@@ -21,8 +25,8 @@
 #include <unistd.h>
 
 #include "app/game_state.h"
+#include "app/paths.h"
 
-static const char settingsName[] = "tarvo.ini";
 // Appended to the settings file's path while a new copy is being written.
 static const char pendingSuffix[] = ".new";
 
@@ -85,7 +89,7 @@ static void readName(char* name) {
 }
 
 void loadSettings() {
-    game.settingsFile = fopen(settingsName, "r");
+    game.settingsFile = fopen(game.settingsPath, "r");
     if (!game.settingsFile) return;  // no file: every setting keeps its default
     readFlag(&game.music);
     readFlag(&game.effects);
@@ -209,6 +213,12 @@ static int saveInPlace(const char* target) {
 // A save that fails says why in one line and leaves the old file as it was;
 // the caller ends the game with a status that says the settings were lost.
 bool saveSettings() {
+    // No home to keep them in, or no way to make their folder there.
+    if (const char* problem = settingsFolderProblem()) {
+        fprintf(stderr, "Settings saving failed: %s\n", problem);
+        return false;
+    }
+    const char* settingsName = game.settingsPath;
     // Through a symbolic link the settings live beside the link's target, and
     // the link stays in place.
     char* resolved = realpath(settingsName, nullptr);

@@ -3,9 +3,13 @@
 
 #include <GL/freeglut.h>
 #include <GL/glu.h>
+#include <climits>
 #include <cmath>
+#include <unistd.h>
 
 #include "app/game_state.h"
+#include "app/options.h"
+#include "app/paths.h"
 #include "app/platform.h"
 #include "app/settings.h"
 #include "assets/sound.h"
@@ -41,13 +45,24 @@ const char* resolutionGameModeString(int resolution) {
 // resolution names one (otherwise GLUT's default size).
 static void openWindow() {
     int width, height;
-    if (resolutionSize(game.resolution, &width, &height)) glutInitWindowSize(width, height);
+    if (resolutionSize(runResolution(), &width, &height)) glutInitWindowSize(width, height);
     glutInitWindowPosition(0, 0);
     glutCreateWindow("Tarvo Rink");
 }
 
 int gameMain(int argc, char** argv) {
-    glutInit(&argc, argv);
+    // Installed or run from its build: the executable's own place tells.
+    char executable[PATH_MAX];
+    ssize_t length = readlink("/proc/self/exe", executable, sizeof executable - 1);
+    executable[length > 0 ? length : 0] = '\0';
+    choosePaths(executable);
+    // The command line is read before anything opens: --help, --version and a
+    // mistake end the program here.
+    int status = parseOptions(argc, argv);
+    if (status != OPTIONS_RUN) return status;
+    // Every argument is the game's own, so GLUT is given the program name alone.
+    int glutArgc = 1;
+    glutInit(&glutArgc, argv);
     initApplication();
     loadBaseTextures();
     buildDisplayLists();
@@ -62,14 +77,15 @@ void initApplication() {
     initPads();
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     bool haveScreen = false;
-    if (game.mode == 1) {
-        const char* modeString = resolutionGameModeString(game.resolution);
+    // The screen of this run: the settings', unless the command line chose another.
+    if (runMode() == 1) {
+        const char* modeString = resolutionGameModeString(runResolution());
         if (modeString) glutGameModeString(modeString);
         if (glutGameModeGet(GLUT_GAME_MODE_POSSIBLE)) {
             glutEnterGameMode();
             haveScreen = glutGameModeGet(GLUT_GAME_MODE_ACTIVE) != 0;
         }
-    } else if (game.mode == 0) {
+    } else if (runMode() == 0) {
         openWindow();
         haveScreen = true;
     }
@@ -116,7 +132,7 @@ void onReshape(int width, int height) {
     game.windowWidth = width;
     game.windowHeight = height;
     int configuredWidth, configuredHeight;
-    if (resolutionSize(game.resolution, &configuredWidth, &configuredHeight))
+    if (resolutionSize(runResolution(), &configuredWidth, &configuredHeight))
         glutReshapeWindow(configuredWidth, configuredHeight);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();

@@ -7,11 +7,12 @@
 #include <cstdlib>
 
 #include "app/game_state.h"
+#include "app/paths.h"
 #include "app/platform.h"
 
 namespace {
 
-// The bank's files, by chunk index.
+// The bank's files, by chunk index, named below data/ (paths.cpp finds the folder).
 const char* const SOUND_FILES[SOUND_CHUNKS] = {
     "data/sound/other/explode.wav",    // SOUND_EXPLODE
     "data/sound/menu/music.wav",       // SOUND_MENU_MUSIC
@@ -43,7 +44,7 @@ void initSound() {
     atexit(SDL_Quit);
     if (platform.openAudio(22050, AUDIO_S16LSB, 2, 1024) == -1)
         fprintf(stderr, "Audio initialization failed: %s\n", SDL_GetError());
-    for (int chunk = 0; chunk < SOUND_CHUNKS; chunk++) game.soundChunks[chunk] = platform.loadWav(SOUND_FILES[chunk]);
+    for (int chunk = 0; chunk < SOUND_CHUNKS; chunk++) game.soundChunks[chunk] = platform.loadWav(dataFile(SOUND_FILES[chunk]));
     // Reported after all loads, with the library's latest error text.
     for (int chunk = 0; chunk < SOUND_CHUNKS; chunk++)
         if (!game.soundChunks[chunk]) fprintf(stderr, "Sound file loading failed: %s\n", SDL_GetError());

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "app/game_state.h"
+#include "app/paths.h"
 #include "app/platform.h"
 
 namespace {
@@ -54,8 +55,9 @@ void deleteSlot(int slot) { glDeleteTextures(1, &game.textures[slot]); }
 
 }  // namespace
 
+// `path` is the picture's name below data/ (or any other path, taken as it is).
 void loadTexture(uint32_t* table, const char* path, int slot) {
-    SDL_Surface* picture = IMG_Load(path);
+    SDL_Surface* picture = IMG_Load(dataFile(path));
     if (!picture) {
         imageLoadingFailed();
         return;

@@ -1,0 +1,112 @@
+// The command line: --help, --version, and the screen for this run only (--window, --fullscreen, --size).
+//
+// One row per option below gives its name, its argument and its line in the
+// usage; the parser is the C library's getopt_long, so the options behave as in
+// every GNU program. A new option is a row here and a case in parseOptions.
+#include "app/options.h"
+
+#include <getopt.h>
+#include <cstdio>
+#include <cstring>
+
+#include "app/game_state.h"
+#include "app/version.h"
+
+namespace {
+
+enum { OPTION_WINDOW = 256, OPTION_FULLSCREEN, OPTION_SIZE, OPTION_HELP, OPTION_VERSION };
+
+struct OptionRow {
+    const char* name;
+    const char* argument;  // null for an option without one
+    int id;
+    const char* help;
+};
+
+const OptionRow OPTION_ROWS[] = {
+    {"window", nullptr, OPTION_WINDOW, "play in a window (this run only)"},
+    {"fullscreen", nullptr, OPTION_FULLSCREEN, "play full screen (this run only)"},
+    {"size", "WIDTHxHEIGHT", OPTION_SIZE, "640x480, 800x600 or 1024x768 (this run only)"},
+    {"help", nullptr, OPTION_HELP, "show this help and exit"},
+    {"version", nullptr, OPTION_VERSION, "show the version and exit"},
+};
+const int OPTION_COUNT = sizeof OPTION_ROWS / sizeof OPTION_ROWS[0];
+
+// The sizes --size offers, by `resolution` value.
+const char* const SIZES[] = {"640x480", "800x600", "1024x768"};
+
+void printUsage(FILE* stream) {
+    fprintf(stream, "Usage: tarvo-rink [OPTION]...\n"
+                    "A 3D arcade ball game for one or two players at one keyboard.\n\nOptions:\n");
+    for (const OptionRow& row : OPTION_ROWS) {
+        char left[40];
+        snprintf(left, sizeof left, "--%s%s%s", row.name, row.argument ? " " : "", row.argument ? row.argument : "");
+        fprintf(stream, "  %-20s %s\n", left, row.help);
+    }
+    if (game.settingsPath[0] == '/')
+        fprintf(stream, "\nSettings are kept in %s\n", game.settingsPath);
+    else if (game.settingsPath[0])
+        fprintf(stream, "\nSettings are kept in %s in the working directory\n", game.settingsPath);
+    else
+        fprintf(stream, "\nSettings cannot be kept: HOME is not set to a full path\n");
+}
+
+// Standard output that could not be written (a closed pipe, a full disk) is a
+// failure, not a help shown.
+int finishOutput(const char* program) {
+    if (fflush(stdout) == 0 && !ferror(stdout)) return 0;
+    fprintf(stderr, "%s: write error on standard output\n", program);
+    return 1;
+}
+
+// After the one line that says what was wrong: the usage, and the status of a mistake.
+int mistake() {
+    printUsage(stderr);
+    return 2;
+}
+
+}  // namespace
+
+int parseOptions(int argc, char** argv) {
+    option table[OPTION_COUNT + 1] = {};
+    for (int i = 0; i < OPTION_COUNT; i++)
+        table[i] = {OPTION_ROWS[i].name, OPTION_ROWS[i].argument ? required_argument : no_argument, nullptr,
+                    OPTION_ROWS[i].id};
+    const char* program = argc > 0 && argv[0] ? argv[0] : "tarvo-rink";
+    optind = 0;  // a fresh scan, also when the command line was read before
+    opterr = 1;  // getopt_long says what was wrong in the usual words
+    for (;;) {
+        int id = getopt_long(argc, argv, "", table, nullptr);
+        if (id == -1) break;
+        switch (id) {
+        case OPTION_WINDOW: game.optionMode = 0; break;
+        case OPTION_FULLSCREEN: game.optionMode = 1; break;
+        case OPTION_SIZE: {
+            int resolution = 0;
+            while (resolution < 3 && strcmp(optarg, SIZES[resolution]) != 0) resolution++;
+            if (resolution == 3) {
+                fprintf(stderr, "%s: invalid size '%s' (choose 640x480, 800x600 or 1024x768)\n", program, optarg);
+                return mistake();
+            }
+            game.optionResolution = resolution;
+            break;
+        }
+        case OPTION_HELP:
+            printUsage(stdout);
+            return finishOutput(program);
+        case OPTION_VERSION:
+            printf("tarvo-rink %s\n", TARVO_VERSION);
+            return finishOutput(program);
+        default:  // getopt_long has printed its line
+            return mistake();
+        }
+    }
+    if (optind < argc) {
+        fprintf(stderr, "%s: unexpected argument '%s'\n", program, argv[optind]);
+        return mistake();
+    }
+    return OPTIONS_RUN;
+}
+
+int runMode() { return game.optionMode >= 0 ? game.optionMode : game.mode; }
+int runResolution() { return game.optionResolution >= 0 ? game.optionResolution : game.resolution; }

@@ -1,0 +1,108 @@
+// Where the game's files live: the installed layout or the working directory, and the player's settings folder.
+//
+// Only the C library and POSIX are used here, like the settings file beside it.
+#include "app/paths.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <sys/stat.h>
+
+#include "app/game_state.h"
+
+namespace {
+
+const char dataPrefix[] = "data/";
+const size_t dataPrefixLength = sizeof dataPrefix - 1;
+// The installed data folder, seen from the folder that holds the executable
+// (games/ and share/games/tarvo-rink/ under one prefix).
+const char installedData[] = "/../share/games/tarvo-rink";
+// The settings file below the player's configuration folder.
+const char settingsBelowConfig[] = "/tarvo-rink/tarvo.ini";
+
+bool isDirectory(const char* path) {
+    struct stat info;
+    return stat(path, &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// An environment variable that holds a full path; empty and relative values count
+// as unset, as the base directory rules of the desktop say for XDG_CONFIG_HOME.
+const char* absoluteVariable(const char* name) {
+    const char* value = getenv(name);
+    return value && value[0] == '/' ? value : nullptr;
+}
+
+// Length of a path without the slashes that end it.
+size_t trimmedLength(const char* path) {
+    size_t length = strlen(path);
+    while (length > 1 && path[length - 1] == '/') length--;
+    return length;
+}
+
+// ${XDG_CONFIG_HOME:-$HOME/.config}/tarvo-rink/tarvo.ini. What must exist
+// already: the home folder, or the folder that holds XDG_CONFIG_HOME; the
+// folders below it are made on the first save.
+void chooseSettingsPath() {
+    const char* config = absoluteVariable("XDG_CONFIG_HOME");
+    const char* home = absoluteVariable("HOME");
+    int length = -1;
+    if (config) {
+        size_t kept = trimmedLength(config);
+        length = snprintf(game.settingsPath, sizeof game.settingsPath, "%.*s%s", (int)kept, config,
+                          settingsBelowConfig);
+        const char* parentEnd = (const char*)memrchr(config, '/', kept);
+        game.settingsFolderBase = (i32)(parentEnd - config);
+    } else if (home) {
+        size_t kept = trimmedLength(home);
+        length = snprintf(game.settingsPath, sizeof game.settingsPath, "%.*s/.config%s", (int)kept, home,
+                          settingsBelowConfig);
+        game.settingsFolderBase = (i32)kept;
+    }
+    if (length < 0 || (size_t)length >= sizeof game.settingsPath) game.settingsPath[0] = '\0';
+}
+
+}  // namespace
+
+void choosePaths(const char* executable) {
+    // A build: everything relative to the working directory.
+    game.dataRoot[0] = '\0';
+    snprintf(game.settingsPath, sizeof game.settingsPath, "%s", "tarvo.ini");
+    game.settingsFolderBase = 0;
+
+    const char* slash = executable ? strrchr(executable, '/') : nullptr;
+    if (!slash) return;
+    char candidate[PATH_MAX];
+    int length = snprintf(candidate, sizeof candidate, "%.*s%s", (int)(slash - executable), executable,
+                          installedData);
+    if (length < 0 || (size_t)length >= sizeof candidate || !isDirectory(candidate)) return;
+    if (!realpath(candidate, game.dataRoot)) {
+        game.dataRoot[0] = '\0';
+        return;
+    }
+    chooseSettingsPath();
+}
+
+const char* dataFile(const char* name) {
+    if (!game.dataRoot[0] || strncmp(name, dataPrefix, dataPrefixLength) != 0) return name;
+    snprintf(game.dataFileBuffer, sizeof game.dataFileBuffer, "%s/%s", game.dataRoot, name + dataPrefixLength);
+    return game.dataFileBuffer;
+}
+
+const char* settingsFolderProblem() {
+    char* path = game.settingsPath;
+    if (!path[0]) return "no home folder to keep them in (HOME is not set to a full path)";
+    char* fileStart = strrchr(path, '/');
+    if (!fileStart) return nullptr;  // tarvo.ini in the working directory
+    // Each folder from the one below the base down to the file's own, made when missing.
+    for (char* end = path + game.settingsFolderBase + 1; end <= fileStart; end++) {
+        if (*end != '/') continue;
+        *end = '\0';
+        int made = mkdir(path, 0700);
+        int error = errno;
+        *end = '/';
+        if (made != 0 && error != EEXIST) return strerror(error);
+    }
+    return nullptr;
+}
