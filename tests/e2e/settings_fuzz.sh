@@ -7,8 +7,9 @@ BUILD_DIR=$2
 SOURCE_DIR=$(cd "$(dirname "$0")/../.." && pwd)
 OUT=$BUILD_DIR/fuzz
 TARGET=$OUT/settings-fuzz
-SOURCES=("$SOURCE_DIR/tests/fuzz/settings_fuzz.cpp" "$SOURCE_DIR/src/app/settings.cpp" "$SOURCE_DIR/src/app/game_state.cpp")
-HEADERS=("$SOURCE_DIR/src/app/settings.h" "$SOURCE_DIR/src/app/game_state.h")
+SOURCES=("$SOURCE_DIR/tests/fuzz/settings_fuzz.cpp" "$SOURCE_DIR/src/app/settings.cpp" "$SOURCE_DIR/src/app/game_state.cpp"
+  "$SOURCE_DIR/src/app/paths.cpp")
+HEADERS=("$SOURCE_DIR/src/app/settings.h" "$SOURCE_DIR/src/app/game_state.h" "$SOURCE_DIR/src/app/paths.h")
 
 fail() {
   echo "FAIL: $*"
