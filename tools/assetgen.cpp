@@ -1,14 +1,17 @@
 // The asset generator: makes every picture and sound of the game into a data directory, on all cores.
 //
-// Usage: tarvo-assetgen [--fonts DIR] OUTPUT_DIR
+// Usage: tarvo-assetgen [--fonts DIR] [--icons] OUTPUT_DIR
 // Writes OUTPUT_DIR/pictures/... (52 JPEGs) and OUTPUT_DIR/sound/... (12 WAVs), and removes
 // any other file from those seven folders, so the folder holds exactly the game's set.
+// With --icons it writes the desktop icons instead, in the layout of an icon theme:
+// OUTPUT_DIR/SIZExSIZE/apps/tarvo-rink.png at 48, 64, 128 and 256 pixels.
 // The bytes are the same on every run: all randomness comes from fixed seeds.
 #include <sys/stat.h>
 #include <dirent.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cmath>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -207,6 +210,24 @@ void removeStrays() {
     }
 }
 
+// The icons at the sizes desktops ask for most, each drawn at its own size.
+int writeIcons() {
+    const int sizes[] = {48, 64, 128, 256};
+    for (int size : sizes) {
+        std::string folder = outputRoot + "/" + std::to_string(size) + "x" + std::to_string(size);
+        if (!makeFolder(folder) || !makeFolder(folder + "/apps")) return 1;
+        Icon icon = makeIcon(size);
+        std::vector<uint8_t> rgb = toBytes(icon.colour), rgba((size_t)size * size * 4);
+        for (size_t i = 0; i < (size_t)size * size; i++) {
+            for (int c = 0; c < 3; c++) rgba[i * 4 + c] = rgb[i * 3 + c];
+            rgba[i * 4 + 3] = (uint8_t)std::lround(clamp01(icon.alpha.a[i]) * 255.0f);
+        }
+        std::string path = folder + "/apps/tarvo-rink.png", error, temporary = path + ".part";
+        if (!publish(path, temporary, writePng(temporary, size, size, rgba.data(), &error), error)) return 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 Typeface* needTypeface(const char* file) {
@@ -225,11 +246,14 @@ int main(int argc, char** argv) {
         fontDirectory = argv[at + 1];
         at += 2;
     }
+    bool icons = at < argc && strcmp(argv[at], "--icons") == 0;
+    if (icons) at++;
     if (at + 1 != argc) {
-        fprintf(stderr, "usage: %s [--fonts DIR] OUTPUT_DIR\n", argv[0]);
+        fprintf(stderr, "usage: %s [--fonts DIR] [--icons] OUTPUT_DIR\n", argv[0]);
         return 2;
     }
     outputRoot = argv[at];
+    if (icons) return makeFolder(outputRoot) ? writeIcons() : 1;
     if (!makeFolder(outputRoot) || !makeFolder(outputRoot + "/pictures") || !makeFolder(outputRoot + "/sound"))
         return 1;
     for (const char* folder : FOLDERS)

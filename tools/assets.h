@@ -36,6 +36,13 @@ Image makeButtonClose();
 Image makeButtonYes();
 Image makeButtonNo();
 
+// The desktop icon: colour and coverage, size x size pixels.
+struct Icon {
+    Image colour;
+    Mask alpha;
+};
+Icon makeIcon(int size);
+
 // Playground 1, "tennis".
 Image makeTennisFloor();
 Image makeTennisSlabEnds();

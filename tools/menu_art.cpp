@@ -52,22 +52,20 @@ float fitSize(Typeface* face, const std::string& text, float width, float cap, f
     return size;
 }
 
-// The game's emblem: a rink seen from above with its centre circle and twin centre
-// lines, the words "TARVO" and "RINK" to either side. Drawn on black for lightening
-// blends, W = 2 H; the left and right halves are the two intro logos. Split, it gets
-// a dark hairline down the middle: each half then ends in black at the centre as at
-// its outer edge, so where the texture wraps at its edges nothing of the other edge
-// shows, and the halves meet in a clean line.
-Image drawEmblem(int W, int H, bool split) {
-    const float k = W / 512.0f;  // pixels per emblem unit; the emblem is 512 x 256 units
+// The rink of the game's emblem, seen from above and drawn on black: dark ice with
+// faint streaks, the inner boards line, twin red centre lines, the centre circle,
+// the goal creases at the ends and a glowing ice outline. Laid out in emblem units,
+// k pixels each: centred on (cx, cy), half sides hw x hh, corners of radius r, and a
+// centre circle of radius `circle`. Returns how much of each pixel the rink and its
+// outline cover (the glow aside).
+Mask drawRink(Image& image, float k, float cx, float cy, float hw, float hh, float r, float circle) {
     const float px = 1.0f / k;
     // Every shape has a one-pixel soft edge; where the thinnest line, the inner boards
     // line 2.6 units wide, comes out under three pixels, each pixel is sampled 2 x 2 times as well.
     const int ss = 2.6f * k < 3.0f ? 2 : 1;
-    auto rink = [](float x, float y) { return sdRoundBox(x - 256, y - 128, 238, 104, 72); };
-    Image image = newImage(W, H);
+    auto rink = [&](float x, float y) { return sdRoundBox(x - cx, y - cy, hw, hh, r); };
 
-    Mask outline = newMask(W, H);
+    Mask outline = newMask(image.w, image.h);
     shadeMask(outline, [&](float sx, float sy) { return stroke(rink(sx * px, sy * px), 4.5f, px); }, ss);
     Mask halo = outline;
     blurMask(halo, 7 * k);
@@ -76,24 +74,40 @@ Image drawEmblem(int W, int H, bool split) {
         float x = sx * px, y = sy * px;
         float d = rink(x, y);
         float inside = fill(d, px);
-        Rgb c = mix(hex(0x0b1d42), hex(0x040a1c), y / 256) * inside;
+        Rgb c = mix(hex(0x0b1d42), hex(0x040a1c), (y - cy + 128) / 256) * inside;
         // Faint ice: long soft streaks.
         c = c + hex(0x0c1a30) * (inside * fbm(x / 90, y / 14, 11, 3));
         // Inner boards line.
         c = over(c, hex(0x2d6fb0), stroke(d + 14, 1.3f, px) * inside);
-        // Twin red centre lines, kept off the seam so both halves carry one each.
-        float lines = std::min(std::fabs(x - 244), std::fabs(x - 268));
+        // Twin red centre lines, kept off the middle so each half carries one.
+        float lines = std::min(std::fabs(x - cx + 12), std::fabs(x - cx - 12));
         c = over(c, hex(0xff3b4e), fill(lines - 2.6f, px) * fill(d + 3, px));
         // Centre circle and the goal creases at the ends.
-        float circle = std::fabs(std::hypot(x - 256, y - 128) - 36);
-        c = over(c, hex(0x6cc8ff), fill(circle - 2.4f, px));
-        float creaseL = std::fabs(std::hypot(x - 18, y - 128) - 34);
-        float creaseR = std::fabs(std::hypot(x - 494, y - 128) - 34);
+        float centre = std::fabs(std::hypot(x - cx, y - cy) - circle);
+        c = over(c, hex(0x6cc8ff), fill(centre - 2.4f, px));
+        float creaseL = std::fabs(std::hypot(x - (cx - hw), y - cy) - 34);
+        float creaseR = std::fabs(std::hypot(x - (cx + hw), y - cy) - 34);
         c = over(c, hex(0xff3b4e), fill(std::min(creaseL, creaseR) - 2.0f, px) * fill(d + 3, px) * 0.8f);
         return c;
     }, ss);
     addMask(image, halo, ICE_GLOW, 1.1f);
     paintMask(image, outline, ICE);
+
+    Mask cover = newMask(image.w, image.h);
+    shadeMask(cover, [&](float sx, float sy) { return fill(rink(sx * px, sy * px) - 4.5f, px); }, ss);
+    return cover;
+}
+
+// The game's emblem: the rink with the words "TARVO" and "RINK" to either side.
+// Drawn on black for lightening blends, W = 2 H; the left and right halves are the
+// two intro logos. Split, it gets a dark hairline down the middle: each half then
+// ends in black at the centre as at its outer edge, so where the texture wraps at
+// its edges nothing of the other edge shows, and the halves meet in a clean line.
+Image drawEmblem(int W, int H, bool split) {
+    const float k = W / 512.0f;  // pixels per emblem unit; the emblem is 512 x 256 units
+    const float px = 1.0f / k;
+    Image image = newImage(W, H);
+    drawRink(image, k, 256, 128, 238, 104, 72, 36);
 
     Typeface* face = needTypeface("DejaVuSans-Bold.ttf");
     float size = std::min(fitSize(face, "TARVO", 176 * k, 62 * k), fitSize(face, "RINK", 176 * k, 62 * k));
@@ -395,3 +409,27 @@ Image makeButtonPlayer2Name() { return makeButton("player 2 name", 128, 32); }
 Image makeButtonClose() { return makeButton("close", 128, 32); }
 Image makeButtonYes() { return makeButton("yes", 64, 32); }
 Image makeButtonNo() { return makeButton("no", 64, 32); }
+
+// The desktop icon, size x size pixels: the emblem's rink as a rounded square with
+// the initials "TR" in the title lettering over a wider centre circle. It is drawn
+// on black as the emblem is; the rink is opaque, its glow as opaque as it is
+// bright, and everything else transparent.
+Icon makeIcon(int size) {
+    const float k = size / 256.0f;  // the icon is 256 x 256 emblem units
+    Icon icon;
+    icon.colour = newImage(size, size);
+    Mask cover = drawRink(icon.colour, k, 128, 128, 110, 110, 56, 60);
+    Typeface* face = needTypeface("DejaVuSans-Bold.ttf");
+    float letters = fitSize(face, "TR", 150 * k, 84 * k);
+    titleText(icon.colour, face, "TR", letters, 128 * k, 128 * k + capHeight(face, letters) / 2);
+    closeTypeface(face);
+    icon.alpha = newMask(size, size);
+    for (int y = 0; y < size; y++)
+        for (int x = 0; x < size; x++) {
+            Rgb& c = icon.colour.at(x, y);
+            float a = clamp01(std::max(cover.at(x, y), std::max(c.r, std::max(c.g, c.b))));
+            icon.alpha.ref(x, y) = a;
+            if (a > 0) c = c * (1.0f / a);  // the colour that, laid over black with coverage a, gives c
+        }
+    return icon;
+}

@@ -1,4 +1,5 @@
-// Writers for the two file formats the game reads: baseline JPEG pictures and 16-bit stereo WAV sounds.
+// Writers for the file formats the generator makes: baseline JPEG pictures and 16-bit stereo WAV sounds
+// for the game, PNG icons for the desktop.
 #include "picture_io.h"
 
 #include <cerrno>
@@ -7,6 +8,7 @@
 #include <cstring>
 
 #include <jpeglib.h>
+#include <png.h>
 
 namespace {
 
@@ -20,6 +22,12 @@ void onJpegError(j_common_ptr info) {
     JpegFailure* failure = reinterpret_cast<JpegFailure*>(info->err);
     (*info->err->format_message)(info, failure->message);
     longjmp(failure->back, 1);
+}
+
+// libpng reports a failure through this and expects no return.
+void onPngError(png_structp png, png_const_charp message) {
+    snprintf(static_cast<char*>(png_get_error_ptr(png)), 256, "%s", message);
+    png_longjmp(png, 1);
 }
 
 void put16(std::vector<uint8_t>& out, uint32_t value) {
@@ -107,4 +115,32 @@ bool writeWav(const std::string& path, const std::vector<int16_t>& interleaved, 
     bool closed = fclose(file) == 0;
     if (!written || !closed) *error = path + ": " + strerror(errno);
     return written && closed;
+}
+
+bool writePng(const std::string& path, int width, int height, const uint8_t* rgba, std::string* error) {
+    FILE* file = fopen(path.c_str(), "wb");
+    if (!file) {
+        *error = path + ": " + strerror(errno);
+        return false;
+    }
+    char message[256] = "";
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, message, onPngError, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info || setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        fclose(file);
+        *error = path + ": " + (message[0] ? message : "out of memory");
+        return false;
+    }
+    png_init_io(png, file);
+    png_set_IHDR(png, info, (png_uint_32)width, (png_uint_32)height, 8, PNG_COLOR_TYPE_RGB_ALPHA,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_compression_level(png, 9);
+    png_write_info(png, info);
+    for (int y = 0; y < height; y++) png_write_row(png, rgba + (size_t)y * (size_t)width * 4);
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    bool closed = fclose(file) == 0;
+    if (!closed) *error = path + ": " + strerror(errno);
+    return closed;
 }

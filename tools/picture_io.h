@@ -1,4 +1,5 @@
-// Writers for the two file formats the game reads: baseline JPEG pictures and 16-bit stereo WAV sounds.
+// Writers for the file formats the generator makes: baseline JPEG pictures and 16-bit stereo WAV sounds
+// for the game, PNG icons for the desktop.
 #pragma once
 
 #include <cstdint>
@@ -16,3 +17,6 @@ enum { WAV_RATE = 22050, WAV_CHANNELS = 2 };
 
 // Writes interleaved left/right samples as a PCM WAV in the format above.
 bool writeWav(const std::string& path, const std::vector<int16_t>& interleaved, std::string* error);
+
+// Writes 8-bit red, green, blue and alpha pixels, top row first, as a PNG.
+bool writePng(const std::string& path, int width, int height, const uint8_t* rgba, std::string* error);
