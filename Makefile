@@ -4,7 +4,9 @@ ASAN_BUILD := build-asan
 JOBS := $(shell nproc)
 XVFB := $(CURDIR)/scripts/headless.sh
 
-.PHONY: play test build test-plain test-sanitize bench screenshots clean
+PREFIX ?= /usr/local
+
+.PHONY: play test build test-plain test-sanitize bench screenshots deb install clean
 
 play:
 	bash scripts/setup.sh play
@@ -46,5 +48,18 @@ screenshots:
 	cmake --build $(BUILD) -j $(JOBS) --target tarvo-rink
 	bash scripts/screenshots.sh $(BUILD)/tarvo-rink $(BUILD) docs
 
+# The Debian package, built the Debian way in a clean copy under build-deb/.
+deb:
+	bash scripts/setup.sh deb
+	bash scripts/build-deb.sh build-deb
+
+# The game, its data, icons, desktop entry, AppStream data and manual page under
+# $(PREFIX) (/usr/local unless given), below $(DESTDIR) when that is set.
+install:
+	bash scripts/setup.sh play
+	cmake -S . -B $(BUILD) >/dev/null
+	cmake --build $(BUILD) -j $(JOBS) --target tarvo-rink tarvo-icons
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) build-deb

@@ -1,18 +1,23 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the game needs (play), its tests need (test) or its benchmarks need (bench).
+# Installs the Debian packages the game needs (play), its package build needs (deb), its tests need (test) or its benchmarks need (bench).
 set -euo pipefail
 
 play_packages="cmake make g++ pkg-config libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev
-  freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libfreetype-dev libjpeg62-turbo-dev fonts-dejavu-core"
-test_packages="$play_packages xvfb xauth xdotool x11-apps imagemagick python3 googletest libgtest-dev
-  clang libclang-rt-14-dev valgrind"
+  freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libfreetype-dev libjpeg-dev libpng-dev fonts-dejavu-core"
+# The package build: debhelper and the Debian build tools, besides what the game needs.
+deb_packages="$play_packages debhelper dpkg-dev"
+# The package test checks the package as Debian's tools do and runs it at its real paths in a
+# private mount namespace: lintian, the desktop entry, AppStream and manual page checkers, bubblewrap.
+test_packages="$deb_packages xvfb xauth xdotool x11-apps imagemagick python3 googletest libgtest-dev
+  clang libclang-rt-14-dev valgrind lintian desktop-file-utils appstream bubblewrap man-db groff-base"
 bench_packages="$test_packages libbenchmark-dev"
 
 case "${1:-play}" in
   play) wanted=$play_packages ;;
+  deb) wanted=$deb_packages ;;
   test) wanted=$test_packages ;;
   bench) wanted=$bench_packages ;;
-  *) echo "usage: $0 play|test|bench" >&2; exit 2 ;;
+  *) echo "usage: $0 play|deb|test|bench" >&2; exit 2 ;;
 esac
 
 missing=()
