@@ -41,9 +41,10 @@ size_t trimmedLength(const char* path) {
     return length;
 }
 
-// ${XDG_CONFIG_HOME:-$HOME/.config}/tarvo-rink/tarvo.ini. What must exist
-// already: the home folder, or the folder that holds XDG_CONFIG_HOME; the
-// folders below it are made on the first save.
+// ${XDG_CONFIG_HOME:-$HOME/.config}/tarvo-rink/tarvo.ini. The folders below the
+// home folder are made on the first save, and so are any that XDG_CONFIG_HOME
+// names; the home folder itself never is (an account without one, as the system
+// gives some, has HOME set to a folder that is meant not to exist).
 void chooseSettingsPath() {
     const char* config = absoluteVariable("XDG_CONFIG_HOME");
     const char* home = absoluteVariable("HOME");
@@ -52,8 +53,7 @@ void chooseSettingsPath() {
         size_t kept = trimmedLength(config);
         length = snprintf(game.settingsPath, sizeof game.settingsPath, "%.*s%s", (int)kept, config,
                           settingsBelowConfig);
-        const char* parentEnd = (const char*)memrchr(config, '/', kept);
-        game.settingsFolderBase = (i32)(parentEnd - config);
+        game.settingsFolderBase = 0;
     } else if (home) {
         size_t kept = trimmedLength(home);
         length = snprintf(game.settingsPath, sizeof game.settingsPath, "%.*s/.config%s", (int)kept, home,

@@ -19,7 +19,8 @@ void choosePaths(const char* executable);
 // The result lives in a buffer of the game state until the next call.
 const char* dataFile(const char* name);
 
-// Makes the folder the settings file goes in, when it is not there yet (with any
-// missing folders above it, up to the home folder, which must exist). Returns
-// null when the settings can be written there, otherwise the reason they cannot.
+// Makes the folder the settings file goes in, when it is not there yet, with any
+// missing folders above it below the home folder (which must exist) or within
+// XDG_CONFIG_HOME. Returns null when the settings can be written there,
+// otherwise the reason they cannot.
 const char* settingsFolderProblem();
