@@ -5,7 +5,8 @@
 # The copy holds the files git knows of (committed or not, less what .gitignore
 # leaves out), or, outside a git checkout, everything but the build folders.
 # dpkg-buildpackage builds there with nice, DEB_BUILD_OPTIONS parallel=<cores>
-# unless set already, and the package ends in OUTPUT_DIR; its path is printed last.
+# unless set already, and the package ends in OUTPUT_DIR with the build's log; its
+# path is printed last.
 set -euo pipefail
 SOURCE=$(cd "$(dirname "$0")/.." && pwd)
 OUT=$(mkdir -p "${1:-$SOURCE/build-deb}" && cd "${1:-$SOURCE/build-deb}" && pwd)
@@ -32,4 +33,5 @@ export DEB_BUILD_OPTIONS=${DEB_BUILD_OPTIONS:-parallel=$(nproc)}
 }
 DEB=$OUT/tarvo-rink_${VERSION}_${ARCH}.deb
 [ -f "$DEB" ] || { echo "dpkg-buildpackage made no $DEB" >&2; exit 1; }
+rm -rf "$STAGE"  # kept only when the build fails, to look into
 echo "$DEB"

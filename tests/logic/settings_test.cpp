@@ -1,4 +1,4 @@
-// The settings file: what each kind of tarvo.ini reads as, and saving that never loses the old file.
+// The settings file: what each kind of tarvo.ini reads as, saving that never loses the old file, and where it lives.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "app/game_state.h"
+#include "app/paths.h"
 #include "app/settings.h"
 #include "support/fake_platform.h"
 
@@ -334,6 +335,134 @@ TEST_F(SettingsFile, SaveKilledBeforeTheRenameLeavesTheOldFileWhole) {
     EXPECT_TRUE(saveSettings());
     EXPECT_EQ(readFile("tarvo.ini"), defaultFile);
     EXPECT_EQ(readFile("tarvo.ini.new"), halfWritten);
+}
+
+// ---- Where the files are: the working directory of a build, or the installed layout ----------
+
+// A stand-in installation in the test's folder: usr/games/ and usr/share/games/tarvo-rink/.
+class InstalledPaths : public SettingsFile {
+protected:
+    std::string installed, data;
+    std::string savedHome, savedConfig;
+    bool hadHome = false, hadConfig = false;
+    void SetUp() override {
+        SettingsFile::SetUp();
+        std::filesystem::create_directories("usr/games");
+        std::filesystem::create_directories("usr/share/games/tarvo-rink");
+        installed = dir + "/usr/games/tarvo-rink";
+        data = dir + "/usr/share/games/tarvo-rink";
+        if (const char* home = getenv("HOME")) hadHome = true, savedHome = home;
+        if (const char* config = getenv("XDG_CONFIG_HOME")) hadConfig = true, savedConfig = config;
+        putEnv("HOME", (dir + "/home").c_str());
+        putEnv("XDG_CONFIG_HOME", nullptr);
+    }
+    void TearDown() override {
+        putEnv("HOME", hadHome ? savedHome.c_str() : nullptr);
+        putEnv("XDG_CONFIG_HOME", hadConfig ? savedConfig.c_str() : nullptr);
+        SettingsFile::TearDown();
+    }
+    static void putEnv(const char* name, const char* value) {
+        if (value) setenv(name, value, 1);
+        else unsetenv(name);
+    }
+    std::string saveErrors() {
+        testing::internal::CaptureStderr();
+        saveSettings();
+        return testing::internal::GetCapturedStderr();
+    }
+};
+
+TEST_F(InstalledPaths, TheExecutablesPlaceTellsABuildFromAnInstalledGame) {
+    for (std::string build : {dir + "/build/tarvo-rink", std::string("tarvo-rink"), std::string("")}) {
+        SCOPED_TRACE(build);
+        choosePaths(build.c_str());
+        EXPECT_STREQ(game.dataRoot, "");
+        EXPECT_STREQ(game.settingsPath, "tarvo.ini");
+        EXPECT_STREQ(dataFile("data/pictures/menu/ground.jpg"), "data/pictures/menu/ground.jpg");
+    }
+    choosePaths(installed.c_str());
+    EXPECT_EQ(game.dataRoot, data);
+    EXPECT_EQ(std::string(dataFile("data/pictures/menu/ground.jpg")), data + "/pictures/menu/ground.jpg");
+    EXPECT_EQ(std::string(dataFile("data/sound/ground2/out.wav")), data + "/sound/ground2/out.wav");
+    EXPECT_STREQ(dataFile("/elsewhere/picture.jpg"), "/elsewhere/picture.jpg");
+    EXPECT_EQ(game.settingsPath, dir + "/home/.config/tarvo-rink/tarvo.ini");
+}
+
+TEST_F(InstalledPaths, SettingsLiveInTheConfigurationFolderNamedByAFullPath) {
+    struct Case {
+        const char *home, *config, *settings;
+    };
+    const Case cases[] = {
+        {"/home/ann", nullptr, "/home/ann/.config/tarvo-rink/tarvo.ini"},
+        {"/home/ann/", "", "/home/ann/.config/tarvo-rink/tarvo.ini"},
+        {"/home/ann", "cfg", "/home/ann/.config/tarvo-rink/tarvo.ini"},  // a relative one is ignored
+        {"/home/ann", "/cfg/ann/", "/cfg/ann/tarvo-rink/tarvo.ini"},
+        {nullptr, "/cfg", "/cfg/tarvo-rink/tarvo.ini"},
+        {nullptr, nullptr, ""},
+        {"", nullptr, ""},
+        {"ann", "cfg", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.home ? c.home : "(unset)") + " " + (c.config ? c.config : "(unset)"));
+        putEnv("HOME", c.home);
+        putEnv("XDG_CONFIG_HOME", c.config);
+        choosePaths(installed.c_str());
+        EXPECT_STREQ(game.settingsPath, c.settings);
+    }
+}
+
+TEST_F(InstalledPaths, TheFirstSaveMakesAPrivateFolderAndTheNextStartReadsIt) {
+    std::filesystem::create_directory("home");
+    choosePaths(installed.c_str());
+    loadSettings();
+    expectSettings(GameState{});
+    game.difficulty = 9.0f;
+    EXPECT_EQ(saveErrors(), "");
+    EXPECT_EQ(readFile("home/.config/tarvo-rink/tarvo.ini"), defaultWith(5, "difficulty= 9.000000"));
+    struct stat info;
+    ASSERT_EQ(stat("home/.config/tarvo-rink", &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    freshGame();
+    choosePaths(installed.c_str());
+    loadSettings();
+    EXPECT_EQ(game.difficulty, 9.0f);
+    EXPECT_FALSE(std::filesystem::exists("tarvo.ini"));  // nothing in the working directory
+
+    // XDG_CONFIG_HOME may name folders that do not exist yet.
+    putEnv("XDG_CONFIG_HOME", (dir + "/home/xdg/deeper").c_str());
+    choosePaths(installed.c_str());
+    EXPECT_EQ(saveErrors(), "");
+    EXPECT_EQ(readFile("home/xdg/deeper/tarvo-rink/tarvo.ini"), defaultWith(5, "difficulty= 9.000000"));
+}
+
+TEST_F(InstalledPaths, WithoutAUsableHomeTheDefaultsHoldAndTheSaveSaysWhy) {
+    writeFile("tarvo.ini", defaultWith(5, "difficulty= 13"));  // never the installed game's
+    putEnv("HOME", nullptr);
+    choosePaths(installed.c_str());
+    loadSettings();
+    expectSettings(GameState{});
+    EXPECT_EQ(saveErrors(), "Settings saving failed: no home folder to keep them in (HOME is not set to a full path)\n");
+    EXPECT_EQ(readFile("tarvo.ini"), defaultWith(5, "difficulty= 13"));
+    expectNoPendingCopy();
+
+    // A home that is not there is not made.
+    putEnv("HOME", (dir + "/gone").c_str());
+    choosePaths(installed.c_str());
+    EXPECT_EQ(saveErrors(), std::string("Settings saving failed: ") + strerror(ENOENT) + "\n");
+    EXPECT_FALSE(std::filesystem::exists("gone"));
+
+    // A home the player may not write.
+    std::filesystem::create_directory("locked");
+    ASSERT_EQ(chmod("locked", 0555), 0);
+    ASSERT_EQ(chmod(".", 0755), 0);
+    putEnv("HOME", (dir + "/locked").c_str());
+    choosePaths(installed.c_str());
+    ChildSave save = saveInChild([] {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(77);
+    });
+    if (WIFEXITED(save.status) && WEXITSTATUS(save.status) == 77) GTEST_SKIP() << "cannot drop privileges";
+    EXPECT_EQ(save.errors, std::string("Settings saving failed: ") + strerror(EACCES) + "\n");
+    EXPECT_FALSE(std::filesystem::exists("locked/.config"));
 }
 
 }  // namespace

@@ -1,0 +1,131 @@
+// The command line: what each one asks for, the screen it chooses for one run only, and its mistakes.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/game_state.h"
+#include "app/options.h"
+#include "app/settings.h"
+#include "app/version.h"
+#include "support/fake_platform.h"
+
+namespace {
+
+struct Parsed {
+    int status;
+    std::string out, errors;
+};
+
+// Parses the words after the program's name, as main receives them.
+Parsed parse(std::vector<std::string> words) {
+    words.insert(words.begin(), "tarvo-rink");
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    int status = parseOptions((int)words.size(), argv.data());
+    Parsed parsed{status, testing::internal::GetCapturedStdout(), testing::internal::GetCapturedStderr()};
+    return parsed;
+}
+
+std::string firstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
+std::string secondLine(const std::string& text) { return firstLine(text.substr(text.find('\n') + 1)); }
+
+TEST(Options, ScreenChoicesForThisRun) {
+    struct Case {
+        std::vector<std::string> words;
+        int mode, resolution;
+    };
+    const Case cases[] = {
+        {{}, -1, -1},
+        {{"--window"}, 0, -1},
+        {{"--fullscreen"}, 1, -1},
+        {{"--fullscreen", "--window"}, 0, -1},  // the last one given counts
+        {{"--size", "640x480"}, -1, 0},
+        {{"--size=1024x768", "--size", "800x600"}, -1, 1},
+        {{"--win", "--si=1024x768"}, 0, 2},  // any unambiguous start of a name
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.words));
+        freshGame();
+        Parsed parsed = parse(c.words);
+        EXPECT_EQ(parsed.status, OPTIONS_RUN);
+        EXPECT_EQ(parsed.out + parsed.errors, "");
+        EXPECT_EQ(game.optionMode, c.mode);
+        EXPECT_EQ(game.optionResolution, c.resolution);
+    }
+}
+
+TEST(Options, HelpAndVersionPrintAndEndWithZero) {
+    freshGame();
+    Parsed version = parse({"--version", "--bogus"});  // ends at --version, before the mistake
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, std::string("tarvo-rink ") + TARVO_VERSION + "\n");
+    EXPECT_EQ(version.errors, "");
+
+    Parsed help = parse({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(firstLine(help.out), "Usage: tarvo-rink [OPTION]...");
+    for (const char* option : {"--window", "--fullscreen", "--size WIDTHxHEIGHT", "--help", "--version"})
+        EXPECT_NE(help.out.find(std::string("\n  ") + option + " "), std::string::npos) << option;
+    EXPECT_NE(help.out.find("Settings are kept in tarvo.ini in the working directory\n"), std::string::npos);
+    snprintf(game.settingsPath, sizeof game.settingsPath, "/home/ann/.config/tarvo-rink/tarvo.ini");
+    EXPECT_NE(parse({"--help"}).out.find("Settings are kept in /home/ann/.config/tarvo-rink/tarvo.ini\n"),
+              std::string::npos);
+    game.settingsPath[0] = '\0';
+    EXPECT_NE(parse({"--help"}).out.find("Settings cannot be kept"), std::string::npos);
+}
+
+// One line that says what was wrong, then the usage, all on standard error; status 2;
+// no screen choice made.
+TEST(Options, MistakesEndWithTwoAndTheUsage) {
+    const std::vector<std::string> mistakes[] = {
+        {"--size", "800x601"}, {"--size=1024x768x"}, {"--window", "--size"}, {"--bogus"},
+        {"-w"},                {"--help=yes"},       {"--window", "stray"},
+    };
+    for (const std::vector<std::string>& words : mistakes) {
+        SCOPED_TRACE(testing::PrintToString(words));
+        freshGame();
+        Parsed parsed = parse(words);
+        EXPECT_EQ(parsed.status, 2);
+        EXPECT_EQ(parsed.out, "");
+        EXPECT_EQ(firstLine(parsed.errors).rfind("tarvo-rink: ", 0), 0u) << parsed.errors;
+        EXPECT_EQ(secondLine(parsed.errors), "Usage: tarvo-rink [OPTION]...");
+        EXPECT_EQ(game.optionResolution, -1);
+    }
+}
+
+// The screen a run uses comes from the command line, but the save writes what the file said.
+TEST(Options, TheRunsScreenIsNeverSaved) {
+    freshGame();
+    char pattern[] = "/tmp/tarvo-options.XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    std::string file = std::string(pattern) + "/tarvo.ini";
+    snprintf(game.settingsPath, sizeof game.settingsPath, "%s", file.c_str());
+    FILE* settings = fopen(file.c_str(), "w");
+    ASSERT_NE(settings, nullptr);
+    fputs("music= 1\neffects= 1\nresolution= 2\nmode= 0\n", settings);
+    fclose(settings);
+    loadSettings();
+    EXPECT_EQ(runMode(), 0);
+    EXPECT_EQ(runResolution(), 2);
+
+    ASSERT_EQ(parse({"--fullscreen", "--size", "640x480"}).status, OPTIONS_RUN);
+    EXPECT_EQ(runMode(), 1);
+    EXPECT_EQ(runResolution(), 0);
+    saveSettings();
+    char lines[4][32] = {};
+    settings = fopen(file.c_str(), "r");
+    ASSERT_NE(settings, nullptr);
+    for (char* line : lines) ASSERT_NE(fgets(line, sizeof lines[0], settings), nullptr);
+    fclose(settings);
+    EXPECT_STREQ(lines[2], "resolution= 2\n");
+    EXPECT_STREQ(lines[3], "mode= 0\n");
+    remove(file.c_str());
+    remove(pattern);
+}
+
+}  // namespace
