@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "app/game_state.h"
@@ -66,11 +68,10 @@ TEST(Options, HelpAndVersionPrintAndEndWithZero) {
     EXPECT_EQ(version.out, std::string("tarvo-rink ") + TARVO_VERSION + "\n");
     EXPECT_EQ(version.errors, "");
 
+    // The usage, and where this run keeps its settings: in a build, installed, or nowhere.
     Parsed help = parse({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(firstLine(help.out), "Usage: tarvo-rink [OPTION]...");
-    for (const char* option : {"--window", "--fullscreen", "--size WIDTHxHEIGHT", "--help", "--version"})
-        EXPECT_NE(help.out.find(std::string("\n  ") + option + " "), std::string::npos) << option;
     EXPECT_NE(help.out.find("Settings are kept in tarvo.ini in the working directory\n"), std::string::npos);
     snprintf(game.settingsPath, sizeof game.settingsPath, "/home/ann/.config/tarvo-rink/tarvo.ini");
     EXPECT_NE(parse({"--help"}).out.find("Settings are kept in /home/ann/.config/tarvo-rink/tarvo.ini\n"),
@@ -101,31 +102,24 @@ TEST(Options, MistakesEndWithTwoAndTheUsage) {
 // The screen a run uses comes from the command line, but the save writes what the file said.
 TEST(Options, TheRunsScreenIsNeverSaved) {
     freshGame();
-    char pattern[] = "/tmp/tarvo-options.XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    std::string file = std::string(pattern) + "/tarvo.ini";
-    snprintf(game.settingsPath, sizeof game.settingsPath, "%s", file.c_str());
-    FILE* settings = fopen(file.c_str(), "w");
-    ASSERT_NE(settings, nullptr);
-    fputs("music= 1\neffects= 1\nresolution= 2\nmode= 0\n", settings);
-    fclose(settings);
+    const std::string head = "music= 1\neffects= 1\nresolution= 2\nmode= 0\n";
+    char file[] = "/tmp/tarvo-options.XXXXXX";
+    int fd = mkstemp(file);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(write(fd, head.data(), head.size()), (ssize_t)head.size());
+    close(fd);
+    snprintf(game.settingsPath, sizeof game.settingsPath, "%s", file);
     loadSettings();
     EXPECT_EQ(runMode(), 0);
     EXPECT_EQ(runResolution(), 2);
-
     ASSERT_EQ(parse({"--fullscreen", "--size", "640x480"}).status, OPTIONS_RUN);
     EXPECT_EQ(runMode(), 1);
     EXPECT_EQ(runResolution(), 0);
     saveSettings();
-    char lines[4][32] = {};
-    settings = fopen(file.c_str(), "r");
-    ASSERT_NE(settings, nullptr);
-    for (char* line : lines) ASSERT_NE(fgets(line, sizeof lines[0], settings), nullptr);
-    fclose(settings);
-    EXPECT_STREQ(lines[2], "resolution= 2\n");
-    EXPECT_STREQ(lines[3], "mode= 0\n");
-    remove(file.c_str());
-    remove(pattern);
+    std::ifstream saved(file);
+    std::string lines((std::istreambuf_iterator<char>(saved)), {});
+    EXPECT_EQ(lines.substr(0, head.size()), head);
+    remove(file);
 }
 
 }  // namespace

@@ -340,25 +340,21 @@ TEST_F(SettingsFile, SaveKilledBeforeTheRenameLeavesTheOldFileWhole) {
 // ---- Where the files are: the working directory of a build, or the installed layout ----------
 
 // A stand-in installation in the test's folder: usr/games/ and usr/share/games/tarvo-rink/.
+// HOME and XDG_CONFIG_HOME are the test's own while it runs, and put back after.
 class InstalledPaths : public SettingsFile {
 protected:
-    std::string installed, data;
-    std::string savedHome, savedConfig;
-    bool hadHome = false, hadConfig = false;
+    std::string installed, data, savedHome = getenv("HOME") ? getenv("HOME") : "";
     void SetUp() override {
         SettingsFile::SetUp();
         std::filesystem::create_directories("usr/games");
         std::filesystem::create_directories("usr/share/games/tarvo-rink");
         installed = dir + "/usr/games/tarvo-rink";
         data = dir + "/usr/share/games/tarvo-rink";
-        if (const char* home = getenv("HOME")) hadHome = true, savedHome = home;
-        if (const char* config = getenv("XDG_CONFIG_HOME")) hadConfig = true, savedConfig = config;
         putEnv("HOME", (dir + "/home").c_str());
         putEnv("XDG_CONFIG_HOME", nullptr);
     }
     void TearDown() override {
-        putEnv("HOME", hadHome ? savedHome.c_str() : nullptr);
-        putEnv("XDG_CONFIG_HOME", hadConfig ? savedConfig.c_str() : nullptr);
+        putEnv("HOME", savedHome.c_str());
         SettingsFile::TearDown();
     }
     static void putEnv(const char* name, const char* value) {
