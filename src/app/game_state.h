@@ -44,7 +44,7 @@ struct GameState {
     f32 difficulty = 11.0f;   // divisor of every match speed; menu offers 9, 11, 13
     i32 resolution = 1;       // 0 = 640x480, 1 = 800x600, 2 = 1024x768
     i32 mode = 1;             // 1 = full-screen game mode, 0 = window
-    // (the screen of a run may differ: the command line can choose another, runMode)
+    // (a run may use another screen, chosen on the command line: runMode, runResolution)
     i32 p1Up = 97, p1Down = 122, p1Pass = 32;    // a, z, space
     i32 p2Up = 101, p2Down = 103, p2Pass = 100;  // GLUT up, down, left
     f32 camAngleX = 0.0f, camAngleY = 0.0f, camAngleZ = 0.0f;
