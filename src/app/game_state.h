@@ -8,14 +8,25 @@
 struct Mix_Chunk;
 struct GLUquadric;
 struct _SDL_Joystick;
+struct _ENetHost;
+struct _ENetPeer;
 
 typedef uint8_t u8;
+typedef uint16_t u16;
 typedef int32_t i32;
 typedef uint32_t u32;
 typedef float f32;
 
 // Slot and chunk counts of the asset tables.
 enum { TEXTURE_SLOTS = 42, SOUND_CHUNKS = 12, KEY_CODES = 256 };
+
+// The match's sounds, counted so that a guest plays them too.
+enum { MATCH_SOUND_BAT = 0, MATCH_SOUND_BOARD = 1, MATCH_SOUND_OUT = 2, MATCH_SOUNDS = 3 };
+
+// Network play: none, hosting a guest, or a guest of a host; what a guest holds, as bits.
+enum { NET_ROLE_NONE = 0, NET_ROLE_HOST = 1, NET_ROLE_GUEST = 2 };
+enum { GUEST_HOLDS_UP = 1, GUEST_HOLDS_DOWN = 2, GUEST_HOLDS_PASS = 4 };
+enum { NET_HOST_NAME_SIZE = 256 };
 
 // Gamepads: one for each player, each holding up, down and pass as that player's keys would.
 enum { PADS = 2, PAD_UP = 0, PAD_DOWN = 1, PAD_PASS = 2, PAD_HOLDS = 3 };
@@ -97,6 +108,7 @@ struct GameState {
     u8 ballInPlay = 0;
     f32 p1BatY = 0.0f, p2BatY = 0.0f;
     u8 computerTracking = 0;
+    u8 matchSounds[MATCH_SOUNDS] = {};  // bat hits, board bounces, points: counts that wrap
 
     // ---- Menu: recomputed by every pointer motion ----------------------------
     i32 menuPage = 0;          // 0 to 7; 10 and 11 are click actions
@@ -114,6 +126,23 @@ struct GameState {
     _SDL_Joystick* pads[PADS] = {};    // opened at start-up; null: none, or unplugged since
     u8 padHolds[PADS][PAD_HOLDS] = {}; // what each pad holds this step, only during a match
     i32 windowWidth = 0, windowHeight = 0;
+
+    // ---- Whole run: network play, only with --host or --join ------------------
+    u8 netRole = NET_ROLE_NONE;
+    u16 netPort = 0;                      // the host's port
+    char netHostName[NET_HOST_NAME_SIZE] = {};  // the host a guest joins, as given
+    _ENetHost* netHost = nullptr;         // this side's end of the network
+    _ENetPeer* netPeer = nullptr;         // the other side: the host's one guest, or the guest's host
+    u8 netConnected = 0;                  // the other side is here
+    u8 netEverConnected = 0;              // guest: connected once, so a loss means connecting again
+    u32 netAttemptTick = 0;               // guest: when the current connection attempt began
+    u8 netGuestLeft = 0;                  // host: its guest left, and no other has joined since
+    u8 guestWaiting = 0;                  // guest: the waiting screen is shown (a screen flag)
+    u8 netMatch = 0;                      // the match shown is played over the network
+    u8 netHolds = 0;                      // host: what its guest holds; guest: what it last sent
+    char netRemoteName[12] = "player 2";  // the other side's player
+    u32 netLastSendTick = 0;              // host: when the last state went out
+    u32 netSequence = 0;                  // host: states sent this match; guest: the newest applied
 
     // ---- Whole run: resources --------------------------------------------------
     u32 textures[TEXTURE_SLOTS] = {};
@@ -152,6 +181,16 @@ inline bool keyIsHeld(int code) { return keyCodeValid(code) && game.keyHeld[code
 inline bool p1HoldsUp() { return keyIsHeld(game.p1Up) || game.padHolds[0][PAD_UP]; }
 inline bool p1HoldsDown() { return keyIsHeld(game.p1Down) || game.padHolds[0][PAD_DOWN]; }
 inline bool p1HoldsPass() { return keyIsHeld(game.p1Pass) || game.padHolds[0][PAD_PASS]; }
-inline bool p2HoldsUp() { return keyIsHeld(game.p2Up) || game.padHolds[1][PAD_UP]; }
-inline bool p2HoldsDown() { return keyIsHeld(game.p2Down) || game.padHolds[1][PAD_DOWN]; }
-inline bool p2HoldsPass() { return keyIsHeld(game.p2Pass) || game.padHolds[1][PAD_PASS]; }
+// In a match against a guest over the network, player 2 is the guest: only
+// what it sends holds player 2's keys.
+inline bool p2HoldsUp() {
+    return game.netMatch ? (game.netHolds & GUEST_HOLDS_UP) != 0 : keyIsHeld(game.p2Up) || game.padHolds[1][PAD_UP];
+}
+inline bool p2HoldsDown() {
+    return game.netMatch ? (game.netHolds & GUEST_HOLDS_DOWN) != 0
+                         : keyIsHeld(game.p2Down) || game.padHolds[1][PAD_DOWN];
+}
+inline bool p2HoldsPass() {
+    return game.netMatch ? (game.netHolds & GUEST_HOLDS_PASS) != 0
+                         : keyIsHeld(game.p2Pass) || game.padHolds[1][PAD_PASS];
+}

@@ -1,12 +1,14 @@
-// The real platform behind the seam: SDL ticks, delay and joysticks, SDL_mixer, GLUT cursor and redisplay.
+// The real platform behind the seam: SDL ticks, delay and joysticks, SDL_mixer, ENet, GLUT cursor and redisplay.
 #include "app/platform.h"
 
 #include <GL/freeglut.h>
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <enet/enet.h>
 #include <cstdlib>
 #include <dirent.h>
 #include <poll.h>
+#include <cstring>
 
 static uint32_t realGetTicks() { return SDL_GetTicks(); }
 static void realDelay(uint32_t ms) { SDL_Delay(ms); }
@@ -88,6 +90,56 @@ static int realPadGone(SDL_Joystick* pad) {
     return (device.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
 }
 
+// The network: ENet's connections, its reliable channel 0 and unreliable channel 1.
+enum { NET_CHANNELS = 2 };
+static int realNetStart() { return enet_initialize(); }
+static ENetHost* realNetListen(uint16_t port) {
+    ENetAddress address;
+    address.host = ENET_HOST_ANY;
+    address.port = port;
+    return enet_host_create(&address, 2, NET_CHANNELS, 0, 0);
+}
+static ENetHost* realNetClient() { return enet_host_create(nullptr, 1, NET_CHANNELS, 0, 0); }
+static ENetPeer* realNetConnect(ENetHost* host, const char* name, uint16_t port, uint32_t data) {
+    ENetAddress address;
+    if (enet_address_set_host(&address, name) != 0) return nullptr;
+    address.port = port;
+    return enet_host_connect(host, &address, NET_CHANNELS, data);
+}
+static int realNetService(ENetHost* host, NetEvent* event) {
+    ENetEvent got;
+    if (enet_host_service(host, &got, 0) <= 0) return 0;
+    event->type = got.type;
+    event->peer = got.peer;
+    event->data = got.data;
+    event->channel = got.channelID;
+    event->length = 0;
+    if (got.type == ENET_EVENT_TYPE_CONNECT) {
+        // A lost connection is noticed within a few seconds: pinged twice a
+        // second, given up after three without an answer.
+        enet_peer_ping_interval(got.peer, 500);
+        enet_peer_timeout(got.peer, 0, 1000, 3000);
+    }
+    if (got.type == ENET_EVENT_TYPE_RECEIVE) {
+        event->length = got.packet->dataLength;
+        memcpy(event->bytes, got.packet->data, event->length < (size_t)NET_EVENT_BYTES ? event->length : (size_t)NET_EVENT_BYTES);
+        enet_packet_destroy(got.packet);
+    }
+    return 1;
+}
+static int realNetSend(ENetPeer* peer, int channel, const uint8_t* data, size_t length, int reliable) {
+    ENetPacket* packet = enet_packet_create(data, length, reliable ? ENET_PACKET_FLAG_RELIABLE : 0);
+    if (!packet) return -1;
+    if (enet_peer_send(peer, (enet_uint8)channel, packet) != 0) {
+        enet_packet_destroy(packet);
+        return -1;
+    }
+    return 0;
+}
+static void realNetFlush(ENetHost* host) { enet_host_flush(host); }
+static void realNetDisconnect(ENetPeer* peer, uint32_t data) { enet_peer_disconnect(peer, data); }
+static void realNetReset(ENetPeer* peer) { enet_peer_reset(peer); }
+
 static void realSetCursor(int cursor) { glutSetCursor(cursor); }
 static void realPostRedisplay() { glutPostRedisplay(); }
 static void realExitProgram(int status) { exit(status); }
@@ -98,7 +150,10 @@ constexpr Platform realPlatform = {
     realPlayChannelTimed, realFadeInChannelTimed, realFadeOutChannel, realPlaying,
     realInitPads,       realPadCount,       realOpenPad,          realPadName,
     realUpdatePads,     realPadAxis,        realPadHat,           realPadButton,
-    realPadGone,        realSetCursor,      realPostRedisplay,    realExitProgram,
+    realPadGone,        realNetStart,       realNetListen,        realNetClient,
+    realNetConnect,     realNetService,     realNetSend,          realNetFlush,
+    realNetDisconnect,  realNetReset,       realSetCursor,        realPostRedisplay,
+    realExitProgram,
 };
 
 Platform platform = realPlatform;

@@ -1,15 +1,33 @@
-// The thin seam between the game and its platform: clock, delay, mixer, gamepads, cursor, redisplay, exit.
+// The thin seam between the game and its platform: clock, delay, mixer, gamepads, network, cursor, redisplay, exit.
 //
 // Every call the game makes to these goes through the `platform` table, which
 // holds the real SDL, SDL_mixer and GLUT functions. Tests swap in stand-ins (a
 // clock they set by hand, a mixer that records each call, pads they move by
-// hand) without touching any game code. OpenGL is not behind the seam: drawing is tested on a real context.
+// hand, a network that joins a host and a guest in one process) without
+// touching any game code. OpenGL is not behind the seam: drawing is tested on a real context.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 struct Mix_Chunk;
 struct _SDL_Joystick;
+struct _ENetHost;
+struct _ENetPeer;
+
+// What the network brought in one service call: a connection made or lost, or
+// a packet (its bytes copied here, at most NET_EVENT_BYTES of them; length is
+// the packet's own, so a longer one is seen as too long).
+enum { NET_EVENT_NONE = 0, NET_EVENT_CONNECT = 1, NET_EVENT_DISCONNECT = 2, NET_EVENT_RECEIVE = 3 };
+enum { NET_EVENT_BYTES = 64 };
+struct NetEvent {
+    int type;
+    _ENetPeer* peer;
+    uint32_t data;  // what the other end attached to its connect or disconnect
+    int channel;
+    size_t length;
+    uint8_t bytes[NET_EVENT_BYTES];
+};
 
 struct Platform {
     uint32_t (*getTicks)();
@@ -33,6 +51,16 @@ struct Platform {
     int (*padHat)(_SDL_Joystick* pad, int hat);    // 0 (centred) for a hat the pad lacks
     int (*padButton)(_SDL_Joystick* pad, int button);
     int (*padGone)(_SDL_Joystick* pad);            // its device stopped reporting: unplugged
+    int (*netStart)();                             // enet_initialize
+    _ENetHost* (*netListen)(uint16_t port);        // a host on every address at the port, room for two peers
+    _ENetHost* (*netClient)();                     // a guest's own end
+    // Starts connecting to the named host; null when the name cannot be resolved.
+    _ENetPeer* (*netConnect)(_ENetHost* host, const char* name, uint16_t port, uint32_t data);
+    int (*netService)(_ENetHost* host, NetEvent* event);  // 1 and the event, or 0: nothing waits
+    int (*netSend)(_ENetPeer* peer, int channel, const uint8_t* data, size_t length, int reliable);
+    void (*netFlush)(_ENetHost* host);             // sends what is queued now
+    void (*netDisconnect)(_ENetPeer* peer, uint32_t data);
+    void (*netReset)(_ENetPeer* peer);             // forgets the peer at once, telling it nothing
     void (*setCursor)(int cursor);
     void (*postRedisplay)();
     void (*exitProgram)(int status);  // never returns

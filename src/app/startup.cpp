@@ -20,6 +20,7 @@
 #include "menu/clicks.h"
 #include "menu/hover.h"
 #include "menu/screens.h"
+#include "net/session.h"
 #include "render/lists.h"
 #include "render/scene.h"
 
@@ -75,6 +76,7 @@ void initApplication() {
     loadSettings();
     if (game.music || game.effects) initSound();
     initPads();
+    startNetwork();
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     bool haveScreen = false;
     // The screen of this run: the settings', unless the command line chose another.
@@ -147,6 +149,7 @@ void onDisplay() {
     if (game.introActive) drawIntroScreen();
     if (game.menuActive) drawMenu();
     if (game.matchActive) drawMatch();
+    if (game.guestWaiting) drawWaitingScreen();
     glFlush();
     glutSwapBuffers();
 }

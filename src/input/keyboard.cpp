@@ -9,12 +9,18 @@
 #include "input/entry.h"
 #include "match/flow.h"
 #include "menu/hover.h"
+#include "net/session.h"
 
 enum { KEY_ENTER = 13, KEY_ESCAPE = 27 };
 
 // Escape steps back one screen. Each test sees the flags as they stand when it
 // is reached, so leaving a match or the intro does not also count as a menu Escape.
 static void escape() {
+    // A guest's Escape leaves the session and ends the program.
+    if (game.netRole == NET_ROLE_GUEST) {
+        leaveSession();
+        return;
+    }
     game.glowVisible = 0;
     if (game.menuActive) {
         int page = game.menuPage;

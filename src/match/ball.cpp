@@ -41,6 +41,9 @@ static void playOnSilentChannel(int channel, int ground1Chunk, int ground2Chunk)
     platform.playChannelTimed(channel, groundSound(ground1Chunk, ground2Chunk), 0, -1);
 }
 
+void playBatSound() { playOnSilentChannel(CHANNEL_BAT, SOUND_GROUND1_BAT, SOUND_GROUND2_BAT); }
+void playBoardSound() { playOnSilentChannel(CHANNEL_BOARD, SOUND_GROUND1_BOARD, SOUND_GROUND2_BOARD); }
+
 // The heading's direction across the field: positive toward +y.
 static double headingAcross() { return sin(game.ballAngle / 180 * PI); }
 
@@ -121,7 +124,8 @@ void stepBall() {
     bool intoUpperBoard = game.ballY >= BOARD_TOUCH && headingAcross() > 0;
     bool intoLowerBoard = game.ballY <= -BOARD_TOUCH && headingAcross() < 0;
     if (intoUpperBoard || intoLowerBoard) {
-        playOnSilentChannel(CHANNEL_BOARD, SOUND_GROUND1_BOARD, SOUND_GROUND2_BOARD);
+        playBoardSound();
+        game.matchSounds[MATCH_SOUND_BOARD]++;  // counted for a guest, whose own switch decides
         game.ballAngle = 360 - game.ballAngle;
     }
 
@@ -141,7 +145,8 @@ void stepBall() {
             game.ballX = (float)P2_LINE;
             game.ballVelX = 0;
         }
-        playOnSilentChannel(CHANNEL_BAT, SOUND_GROUND1_BAT, SOUND_GROUND2_BAT);
+        playBatSound();
+        game.matchSounds[MATCH_SOUND_BAT]++;
     }
 }
 

@@ -3,3 +3,6 @@
 
 void stepBall();
 void advanceBall();
+// The playground's bat and board sounds, each only when effects are on and its channel is silent.
+void playBatSound();
+void playBoardSound();

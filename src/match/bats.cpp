@@ -82,7 +82,7 @@ void moveBatsAndCamera() {
     if (!game.matchActive) return;
     if (game.cameraMode)
         moveCamera();
-    else
+    else if (game.netRole != NET_ROLE_GUEST)  // a guest's bats are where its host says
         moveBats();
 }
 

@@ -6,6 +6,7 @@
 #include "input/pads.h"
 #include "match/bats.h"
 #include "match/flow.h"
+#include "net/session.h"
 
 // Every movement is scaled by the step time, capped so that a slow frame never
 // moves the game by more than this.
@@ -13,12 +14,15 @@ static const float MAX_FRAME_DELTA = 15.0f;
 
 void onIdle() {
     pollPads();
+    receiveNetwork();
     updateFrameDelta();
     countFrames();
     game.animClockMs += game.frameDelta;
     if (game.introActive) stepIntro();
-    if (!game.cameraMode && game.matchActive) stepMatch();
+    // A guest's match is played by its host: the guest only draws what it is sent.
+    if (!game.cameraMode && game.matchActive && game.netRole != NET_ROLE_GUEST) stepMatch();
     moveBatsAndCamera();
+    sendNetwork();
     platform.postRedisplay();
 }
 

@@ -11,6 +11,7 @@
 #include "match/ball.h"
 #include "match/bats.h"
 #include "match/clock.h"
+#include "net/session.h"
 
 // The ball has left the field once it is beyond one of these lines.
 static const double OUT_BEHIND_P1 = -0.17;
@@ -86,6 +87,7 @@ void resetMatch() {
 }
 
 void returnToMenu() {
+    endNetworkMatch();
     if (game.playground == 2) freePlayground2Textures();
     if (game.playground == 1) freePlayground1Textures();
     game.matchActive = 0;
@@ -98,10 +100,11 @@ void returnToMenu() {
         platform.fadeOutChannel(CHANNEL_GROUND_MUSIC, 1000);
         fadeInMenuMusic();
     }
+    if (game.netRole == NET_ROLE_GUEST) showWaitingScreen();  // a guest has no menu
 }
 
 // The playground's out sound, once per point.
-static void playOutSound() {
+void playOutSound() {
     if (!game.effects) return;
     if (game.playground == 1) platform.playChannelTimed(CHANNEL_OUT, game.soundChunks[SOUND_GROUND1_OUT], 0, -1);
     if (game.playground == 2) platform.playChannelTimed(CHANNEL_OUT, game.soundChunks[SOUND_GROUND2_OUT], 0, -1);
@@ -112,7 +115,10 @@ static void playOutSound() {
 static void creditPoint(i32* winnerPoints) {
     runPointDelay();
     *winnerPoints += game.pointPending;
-    if (game.pointPending > 0) playOutSound();
+    if (game.pointPending > 0) {
+        playOutSound();
+        game.matchSounds[MATCH_SOUND_OUT]++;
+    }
     game.pointPending = 0;
 }
 

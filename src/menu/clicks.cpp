@@ -9,6 +9,7 @@
 #include "assets/sound.h"
 #include "assets/textures.h"
 #include "match/flow.h"
+#include "net/session.h"
 #include "render/lists.h"
 
 enum { ACTION_START_MATCH = 10, ACTION_QUIT = 11 };
@@ -17,6 +18,8 @@ enum { ACTION_START_MATCH = 10, ACTION_QUIT = 11 };
 // click only applies it.
 void onMouse(int button, int state, int, int) {
     if (button != GLUT_LEFT_BUTTON || state != GLUT_DOWN || !game.menuActive) return;
+    // Hosting a two-player game, a playground starts nothing until the guest is here.
+    if (game.menuHoverPage == ACTION_START_MATCH && waitingForGuest()) return;
     if (game.menuPage != game.menuHoverPage && game.effects)
         platform.playChannelTimed(CHANNEL_PAGE, game.soundChunks[SOUND_MENU_PAGE], 0, -1);
     game.menuPage = game.menuHoverPage;
@@ -60,6 +63,7 @@ void startMatch() {
     game.menuActive = 0;
     resetMatch();
     game.matchActive = 1;
+    beginNetworkMatch();
     platform.setCursor(GLUT_CURSOR_NONE);  // no pointer during play
 }
 
@@ -75,5 +79,6 @@ void quitGame() {
         freeSounds();
     }
     // Settings that could not be saved are lost: the status says so.
+    closeNetwork();
     platform.exitProgram(saveSettings() ? 0 : 1);
 }

@@ -1,9 +1,12 @@
-// The intro screen and the menu pages.
+// The intro screen, the menu pages and a guest's waiting screen.
 #include "menu/screens.h"
 
 #include <GL/gl.h>
 
+#include <cstring>
+
 #include "app/game_state.h"
+#include "net/session.h"
 #include "render/text.h"
 
 // Texture slots of the base set used by the intro and the menu.
@@ -119,7 +122,8 @@ void drawIntroScreen() {
     if (game.lightingOn) glEnable(GL_LIGHTING);
 }
 
-void drawMenu() {
+// The menu's background, title and corner logo on the virtual screen, blending on.
+static void beginMenuScreen() {
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glMatrixMode(GL_MODELVIEW);
@@ -132,6 +136,24 @@ void drawMenu() {
     glEnable(GL_BLEND);
     drawMenuList(LIST_TITLE, SLOT_TITLE);
     drawMenuList(LIST_CORNER_LOGO, SLOT_CORNER_LOGO);
+}
+
+static void endMenuScreen() {
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    if (game.lightingOn) glEnable(GL_LIGHTING);
+    glEnable(GL_DEPTH_TEST);
+}
+
+// A line of the menu font centred across the virtual screen.
+static void drawCentred(float y, const char* text) {
+    drawText(320.0f - 7.0f * (float)std::strlen(text), y, text);
+}
+
+void drawMenu() {
+    beginMenuScreen();
 
     switch (game.menuPage) {
     case 0: drawMainPage(); break;
@@ -144,19 +166,15 @@ void drawMenu() {
     case 7: drawNamePage(); break;
     default: break;  // background and logos only
     }
-
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    if (game.lightingOn) glEnable(GL_LIGHTING);
-    glEnable(GL_DEPTH_TEST);
+    endMenuScreen();
 }
 
 void drawMainPage() {
     drawMenuList(LIST_MAIN_PANEL, SLOT_PANEL);
     bindSlot(SLOT_FONT);
     drawText(256, 360, "main menu");
+    // A host whose guest has gone says so until another joins.
+    if (game.netRole == NET_ROLE_HOST && game.netGuestLeft && !game.netConnected) drawCentred(106, "player 2 left");
     glDisable(GL_BLEND);
     drawMenuList(LIST_SINGLE, SLOT_SINGLE);
     drawMenuList(LIST_MULTI, SLOT_MULTI);
@@ -173,6 +191,7 @@ void drawPlaygroundPage() {
     drawText(200, 360, "select playground");
     drawText(208, 145, "tennis");
     drawText(322, 145, "futuristic");
+    if (waitingForGuest()) drawCentred(125, "waiting for player 2");
     glDisable(GL_BLEND);
     drawMenuList(LIST_GROUND1, SLOT_GROUND1);
     drawMenuList(LIST_GROUND2, SLOT_GROUND2);
@@ -248,4 +267,23 @@ void drawNamePage() {
     drawText(246, 238, "enter name:");
     bindSlot(SLOT_FONT_NAME);
     drawText(246, 206, game.menuPage == 7 ? game.p2name : game.p1name);
+}
+
+// The menu's look, the playground window, and where the guest stands: the
+// host it is connecting to (its name cut to what the window holds), or
+// connected and waiting for the host to start a match.
+void drawWaitingScreen() {
+    beginMenuScreen();
+    drawMenuList(LIST_GROUND_PANEL, SLOT_PANEL);
+    bindSlot(SLOT_FONT);
+    if (game.netConnected) {
+        drawCentred(224, "waiting for the host");
+    } else {
+        char host[21] = {};
+        for (size_t i = 0; i + 1 < sizeof host && game.netHostName[i]; i++) host[i] = game.netHostName[i];
+        drawCentred(240, "connecting to");
+        drawCentred(208, host);
+    }
+    glDisable(GL_BLEND);
+    endMenuScreen();
 }

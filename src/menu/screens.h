@@ -9,3 +9,5 @@ void drawSettingsPage();
 void drawExitPage();
 void drawKeyPage();
 void drawNamePage();
+// A guest's screen between its host's matches: connecting, or waiting for the host.
+void drawWaitingScreen();

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "app/game_state.h"
+#include "net/session.h"
 #include "render/number_text.h"
 #include "render/text.h"
 
@@ -93,8 +94,8 @@ static void drawHud() {
     }
 
     bindSlot(SLOT_FONT2);
-    drawText(25.0f, 456.0f, game.p1name);
-    drawText(495.0f, 456.0f, game.vsComputer ? "computer" : game.p2name);
+    drawText(25.0f, 456.0f, matchName(1));
+    drawText(495.0f, 456.0f, matchName(2));
     drawScore();
 
     glMatrixMode(GL_PROJECTION);

@@ -1,9 +1,12 @@
-// Test stand-ins for the platform seam: a clock set by hand, a mixer that records every call, pads moved by hand.
+// Test stand-ins for the platform seam: a clock set by hand, a mixer that records every call, pads moved by
+// hand, and a network in one process.
 #include "support/fake_platform.h"
 
 #include <SDL_mixer.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "app/game_state.h"
 #include "app/platform.h"
@@ -21,6 +24,10 @@ FakePad pads[4];
 int padCount = 0;
 bool padsUnavailable = false;
 int padUpdates = 0;
+std::vector<std::unique_ptr<FakeNetEnd>> netEnds;
+std::vector<std::unique_ptr<FakeNetPeer>> netPeers;
+bool hostUnreachable = false;
+int netSent[2] = {};
 }  // namespace fake
 
 static void record(const char* function, int channel, Mix_Chunk* chunk, int loops, int ms, int ticks) {
@@ -101,6 +108,101 @@ static int fakePadButton(_SDL_Joystick* pad, int button) {
     return button >= 0 && button < 8 && padOf(pad)->buttons[button] ? 1 : 0;
 }
 static int fakePadGone(_SDL_Joystick* pad) { return padOf(pad)->gone ? 1 : 0; }
+FakeNetEnd* fakeEnd(_ENetHost* host) { return reinterpret_cast<FakeNetEnd*>(host); }
+FakeNetPeer* fakePeer(_ENetPeer* peer) { return reinterpret_cast<FakeNetPeer*>(peer); }
+static _ENetHost* asHost(FakeNetEnd* end) { return reinterpret_cast<_ENetHost*>(end); }
+static _ENetPeer* asPeer(FakeNetPeer* peer) { return reinterpret_cast<_ENetPeer*>(peer); }
+
+static void queueEvent(FakeNetPeer* at, int type, uint32_t data, const uint8_t* bytes = nullptr, size_t length = 0) {
+    NetEvent event{};
+    event.type = type;
+    event.peer = asPeer(at);
+    event.data = data;
+    event.length = length;
+    if (bytes) memcpy(event.bytes, bytes, std::min(length, (size_t)NET_EVENT_BYTES));
+    at->end->events.push_back(event);
+}
+
+static FakeNetPeer* newPeer(FakeNetEnd* end) {
+    fake::netPeers.push_back(std::make_unique<FakeNetPeer>());
+    fake::netPeers.back()->end = end;
+    return fake::netPeers.back().get();
+}
+
+static int fakeNetStart() { return 0; }
+static _ENetHost* fakeNetListen(uint16_t port) {
+    for (auto& end : fake::netEnds) {
+        if (end->listening && end->port == port) {
+            errno = EADDRINUSE;
+            return nullptr;
+        }
+    }
+    fake::netEnds.push_back(std::make_unique<FakeNetEnd>());
+    fake::netEnds.back()->port = port;
+    fake::netEnds.back()->listening = true;
+    return asHost(fake::netEnds.back().get());
+}
+static _ENetHost* fakeNetClient() {
+    fake::netEnds.push_back(std::make_unique<FakeNetEnd>());
+    return asHost(fake::netEnds.back().get());
+}
+static _ENetPeer* fakeNetConnect(_ENetHost* host, const char* name, uint16_t port, uint32_t data) {
+    if (std::strcmp(name, "no.such.host") == 0) return nullptr;
+    FakeNetPeer* mine = newPeer(fakeEnd(host));
+    for (auto& end : fake::netEnds) {
+        if (!end->listening || end->port != port || fake::hostUnreachable) continue;
+        FakeNetPeer* theirs = newPeer(end.get());
+        mine->other = theirs;
+        theirs->other = mine;
+        queueEvent(theirs, NET_EVENT_CONNECT, data);
+        queueEvent(mine, NET_EVENT_CONNECT, 0);
+        break;
+    }
+    return asPeer(mine);
+}
+static int fakeNetService(_ENetHost* host, NetEvent* event) {
+    std::deque<NetEvent>& events = fakeEnd(host)->events;
+    if (events.empty()) return 0;
+    *event = events.front();
+    events.pop_front();
+    return 1;
+}
+static int fakeNetSend(_ENetPeer* peer, int channel, const uint8_t* data, size_t length, int) {
+    FakeNetPeer* from = fakePeer(peer);
+    if (!from->other) return -1;
+    fake::netSent[channel == 0 ? 0 : 1]++;
+    queueEvent(from->other, NET_EVENT_RECEIVE, 0, data, length);
+    from->other->end->events.back().channel = channel;
+    return 0;
+}
+static void fakeNetFlush(_ENetHost*) {}
+static void fakeNetDisconnect(_ENetPeer* peer, uint32_t data) {
+    FakeNetPeer* mine = fakePeer(peer);
+    if (!mine->other) return;
+    queueEvent(mine->other, NET_EVENT_DISCONNECT, data);
+    mine->other->other = nullptr;
+    mine->other = nullptr;
+    queueEvent(mine, NET_EVENT_DISCONNECT, 0);
+}
+static void fakeNetReset(_ENetPeer* peer) {
+    FakeNetPeer* mine = fakePeer(peer);
+    if (mine->other) mine->other->other = nullptr;
+    mine->other = nullptr;
+}
+
+void cutConnection(_ENetPeer* peer) {
+    FakeNetPeer* mine = fakePeer(peer);
+    if (!mine->other) return;
+    queueEvent(mine->other, NET_EVENT_DISCONNECT, 0);
+    queueEvent(mine, NET_EVENT_DISCONNECT, 0);
+    mine->other->other = nullptr;
+    mine->other = nullptr;
+}
+
+void injectPacket(_ENetPeer* peer, const uint8_t* bytes, size_t length) {
+    queueEvent(fakePeer(peer), NET_EVENT_RECEIVE, 0, bytes, length);
+}
+
 static void fakeSetCursor(int cursor) { record("cursor", -1, nullptr, 0, cursor, 0); }
 static void fakePostRedisplay() { fake::redisplays++; }
 static void fakeExitProgram(int status) { throw ProgramExit{status}; }
@@ -112,7 +214,10 @@ void installFakePlatform() {
         fakePlayChannelTimed, fakeFadeInChannelTimed, fakeFadeOutChannel, fakePlaying,
         fakeInitPads,         fakePadCount,           fakeOpenPad,        fakePadName,
         fakeUpdatePads,       fakePadAxis,            fakePadHat,         fakePadButton,
-        fakePadGone,          fakeSetCursor,          fakePostRedisplay,  fakeExitProgram,
+        fakePadGone,          fakeNetStart,           fakeNetListen,      fakeNetClient,
+        fakeNetConnect,       fakeNetService,         fakeNetSend,        fakeNetFlush,
+        fakeNetDisconnect,    fakeNetReset,           fakeSetCursor,      fakePostRedisplay,
+        fakeExitProgram,
     };
     fake::ticks = 0;
     fake::calls.clear();
@@ -125,6 +230,10 @@ void installFakePlatform() {
     fake::padCount = 0;
     fake::padsUnavailable = false;
     fake::padUpdates = 0;
+    fake::netEnds.clear();
+    fake::netPeers.clear();
+    fake::hostUnreachable = false;
+    fake::netSent[0] = fake::netSent[1] = 0;
 }
 
 void freshGame() {

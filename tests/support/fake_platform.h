@@ -1,11 +1,17 @@
-// Test stand-ins for the platform seam: a clock set by hand, a mixer that records every call, pads moved by hand.
+// Test stand-ins for the platform seam: a clock set by hand, a mixer that records every call, pads moved by
+// hand, and a network in one process.
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
 struct Mix_Chunk;
+struct _ENetHost;
+struct _ENetPeer;
+#include "app/platform.h"
 
 // One call the game made through the seam.
 struct PlatformCall {
@@ -27,6 +33,19 @@ struct FakePad {
     bool gone = false;
 };
 
+// The stand-in network: each end (a host listening on a port, or a guest's own
+// end) queues the events its service call hands out; each connection is a pair
+// of peers, one at either end, that carry what is sent to the other's queue.
+struct FakeNetEnd {
+    uint16_t port = 0;
+    bool listening = false;
+    std::deque<NetEvent> events;
+};
+struct FakeNetPeer {
+    FakeNetEnd* end = nullptr;
+    FakeNetPeer* other = nullptr;  // null: not connected (refused, cut, or never reached)
+};
+
 // Thrown by the stand-in for exit(), so a test can see the program end.
 struct ProgramExit {
     int status;
@@ -44,7 +63,19 @@ extern FakePad pads[4];                // the pads handed out by openPad, by ind
 extern int padCount;                   // how many pads the stand-in reports present
 extern bool padsUnavailable;           // the joystick subsystem fails to start
 extern int padUpdates;                 // calls of updatePads
+extern std::vector<std::unique_ptr<FakeNetEnd>> netEnds;
+extern std::vector<std::unique_ptr<FakeNetPeer>> netPeers;
+extern bool hostUnreachable;           // a guest's connection attempts get no answer
+extern int netSent[2];                 // packets sent on the reliable and the state channel
 }
+
+// The network's ends and peers as the game holds them.
+FakeNetEnd* fakeEnd(_ENetHost* host);
+FakeNetPeer* fakePeer(_ENetPeer* peer);
+// The connection lost as a timeout loses it: both ends hear of it, with no word.
+void cutConnection(_ENetPeer* peer);
+// Bytes arriving at the end of `peer` as if its other side had sent them.
+void injectPacket(_ENetPeer* peer, const uint8_t* bytes, size_t length);
 
 // Puts the stand-ins in place and clears their records.
 void installFakePlatform();
