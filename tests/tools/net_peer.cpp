@@ -1,0 +1,107 @@
+// A stand-in network peer for the end-to-end tests: a host or a guest of any protocol version, and a measure of a match's traffic.
+//
+//   tarvo-net-peer host PORT VERSION SECONDS    listens; refuses each guest as a host of VERSION would
+//   tarvo-net-peer join HOST PORT VERSION        connects as a guest of VERSION; prints how the host answered
+//   tarvo-net-peer watch HOST PORT SECONDS       joins as a guest of this game's version, holds nothing, and
+//                                                prints the traffic of the match the host plays meanwhile
+#include <enet/enet.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "net/protocol.h"
+
+static int usage() {
+    fprintf(stderr, "usage: tarvo-net-peer host PORT VERSION SECONDS | join HOST PORT VERSION | watch HOST PORT SECONDS\n");
+    return 2;
+}
+
+static ENetPeer* connectTo(ENetHost* self, const char* name, int port, unsigned version) {
+    ENetAddress address;
+    if (enet_address_set_host(&address, name) != 0) return nullptr;
+    address.port = (enet_uint16)port;
+    return enet_host_connect(self, &address, 2, version);
+}
+
+static int host(int port, unsigned version, unsigned seconds) {
+    ENetAddress address;
+    address.host = ENET_HOST_ANY;
+    address.port = (enet_uint16)port;
+    ENetHost* self = enet_host_create(&address, 4, 2, 0, 0);
+    if (!self) return 1;
+    enet_uint32 end = enet_time_get() + seconds * 1000;
+    ENetEvent event;
+    while (enet_time_get() < end) {
+        if (enet_host_service(self, &event, 50) <= 0) continue;
+        if (event.type == ENET_EVENT_TYPE_CONNECT) {
+            printf("guest of version %u refused\n", event.data);
+            fflush(stdout);
+            enet_peer_disconnect(event.peer, NET_REFUSED_VERSION | version << NET_REFUSAL_BITS);
+        }
+        if (event.type == ENET_EVENT_TYPE_RECEIVE) enet_packet_destroy(event.packet);
+    }
+    enet_host_destroy(self);
+    return 0;
+}
+
+static int join(const char* name, int port, unsigned version) {
+    ENetHost* self = enet_host_create(nullptr, 1, 2, 0, 0);
+    if (!self || !connectTo(self, name, port, version)) return 1;
+    enet_uint32 end = enet_time_get() + 5000;
+    ENetEvent event;
+    while (enet_time_get() < end) {
+        if (enet_host_service(self, &event, 50) <= 0) continue;
+        if (event.type == ENET_EVENT_TYPE_CONNECT) printf("connected\n");
+        if (event.type == ENET_EVENT_TYPE_RECEIVE) enet_packet_destroy(event.packet);
+        if (event.type == ENET_EVENT_TYPE_DISCONNECT) {
+            printf("disconnected, reason %u, version %u\n", event.data & 0xFF, event.data >> NET_REFUSAL_BITS);
+            return 0;
+        }
+    }
+    printf("no answer\n");
+    return 0;
+}
+
+static int watch(const char* name, int port, unsigned seconds) {
+    ENetHost* self = enet_host_create(nullptr, 1, 2, 0, 0);
+    ENetPeer* peer = self ? connectTo(self, name, port, NET_PROTOCOL_VERSION) : nullptr;
+    if (!peer) return 1;
+    enet_uint32 end = enet_time_get() + seconds * 1000;
+    unsigned states = 0, largest = 0;
+    enet_uint32 firstState = 0, lastState = 0;
+    ENetEvent event;
+    while (enet_time_get() < end) {
+        if (enet_host_service(self, &event, 5) <= 0) continue;
+        if (event.type == ENET_EVENT_TYPE_CONNECT) {
+            uint8_t hello[NET_PACKET_MAX];
+            size_t length = writeHello(hello, "watcher");
+            enet_peer_send(peer, NET_RELIABLE, enet_packet_create(hello, length, ENET_PACKET_FLAG_RELIABLE));
+        }
+        if (event.type == ENET_EVENT_TYPE_RECEIVE) {
+            if (event.packet->dataLength && event.packet->data[0] == NET_STATE) {
+                if (!states) firstState = enet_time_get();
+                lastState = enet_time_get();
+                states++;
+                if (event.packet->dataLength > largest) largest = (unsigned)event.packet->dataLength;
+            }
+            enet_packet_destroy(event.packet);
+        }
+    }
+    double span = (lastState - firstState) / 1000.0;
+    printf("states %u in %.2f s (%.1f a second), largest %u bytes; round trip %u ms; "
+           "bytes on the wire %u received, %u sent in %u s\n",
+           states, span, span > 0 ? (states - 1) / span : 0.0, largest, peer->roundTripTime,
+           self->totalReceivedData, self->totalSentData, seconds);
+    enet_peer_disconnect_now(peer, 0);
+    enet_host_destroy(self);
+    return 0;
+}
+
+int main(int argc, char** argv) {
+    if (argc < 2 || enet_initialize() != 0) return usage();
+    if (strcmp(argv[1], "host") == 0 && argc == 5) return host(atoi(argv[2]), (unsigned)atoi(argv[3]), (unsigned)atoi(argv[4]));
+    if (strcmp(argv[1], "join") == 0 && argc == 5) return join(argv[2], atoi(argv[3]), (unsigned)atoi(argv[4]));
+    if (strcmp(argv[1], "watch") == 0 && argc == 5) return watch(argv[2], atoi(argv[3]), (unsigned)atoi(argv[4]));
+    return usage();
+}
