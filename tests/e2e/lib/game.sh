@@ -46,9 +46,10 @@ make_workdir_with_data_copy() {
   printf 'music= 1\neffects= 1\nresolution= 1\nmode= 0\n' >"$WORKDIR/tarvo.ini"
 }
 
-# Starts the game in $WORKDIR; its standard error goes to $WORKDIR/stderr.
+# Starts the game in $WORKDIR, with the options given; its standard error goes
+# to $WORKDIR/stderr, its standard output to $WORKDIR/stdout.
 start_game() {
-  (cd "$WORKDIR" && exec "$GAME" 2>"$WORKDIR/stderr" >"$WORKDIR/stdout") &
+  (cd "$WORKDIR" && exec "$GAME" "$@" 2>"$WORKDIR/stderr" >"$WORKDIR/stdout") &
   GAME_PID=$!
 }
 

@@ -1,0 +1,241 @@
+#!/usr/bin/env bash
+# Two real games on loopback, each on a virtual display of its own, driven by X input: a guest that waits
+# ("connecting", then "waiting for the host"), a host that starts a two-player tennis match against it; the
+# guest's keys move bat 2 on both screens, each side wins a point and both panels agree, the guest serves
+# its own serve; the host's Escape sends both back; a second match on futuristic; the guest's Escape ends
+# it with status 0 and its settings untouched, and the host says "player 2 left"; garbage sent to the
+# host's port harms nothing; a guest killed mid-match returns the host to its menu within 5 seconds. Then
+# an unreachable host, a peer of another protocol version either way, and a port already in use.
+set -u
+source "$(dirname "$0")/lib/game.sh"
+own_display "$0" "$@"
+GAME=$(realpath "$1")
+BUILD_DIR=$(realpath "$2")
+source "$(dirname "$0")/lib/play.sh"
+PEER=$BUILD_DIR/tests/tarvo-net-peer
+[ -x "$PEER" ] || { echo "FAIL: $PEER is missing"; exit 1; }
+
+host_DISPLAY=$DISPLAY
+# The guest's virtual display: a second server, for as long as this script runs.
+display_file=$(mktemp)
+"$E2E_LIB/../../../scripts/headless.sh" bash -c 'echo "$DISPLAY $$" >"$1"; exec sleep 100000' _ "$display_file" &
+for _ in $(seq 1 300); do [ -s "$display_file" ] && break; sleep 0.1; done
+read -r guest_DISPLAY second_server <"$display_file"
+rm -f "$display_file"
+[ -n "${guest_DISPLAY:-}" ] || { echo "FAIL: no second virtual display"; exit 1; }
+
+host_DIR=$(mktemp -d /tmp/tarvo-e2e.XXXXXX)
+guest_DIR=$(mktemp -d /tmp/tarvo-e2e.XXXXXX)
+for dir in "$host_DIR" "$guest_DIR"; do
+  ln -s "$BUILD_DIR/data" "$dir/data"
+  mkdir -p "$dir/shots"
+done
+printf 'music= 0\neffects= 1\nresolution= 0\nmode= 0\ndifficulty= 11\n' >"$host_DIR/tarvo.ini"
+printf 'camAngleX= 0\ncamAngleY= 0\ncamAngleZ= 0\ncamZoom= 0\np1name: \nhoster\np2name: \nplayer 2\n' >>"$host_DIR/tarvo.ini"
+printf 'music= 0\neffects= 1\nresolution= 0\nmode= 0\ndifficulty= 11\n' >"$guest_DIR/tarvo.ini"
+printf 'camAngleX= 0\ncamAngleY= 0\ncamAngleZ= 0\ncamZoom= 0\np1name: \nguest\np2name: \nplayer 2\n' >>"$guest_DIR/tarvo.ini"
+guest_settings=$(cat "$guest_DIR/tarvo.ini")
+PORT=$(python3 -c 'import socket; s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("", 0)); print(s.getsockname()[1])')
+
+finish() {
+  for pid in ${host_PID:-} ${guest_PID:-}; do kill -9 "$pid" 2>/dev/null; done
+  [ -n "${second_server:-}" ] && kill "$second_server" 2>/dev/null
+  rm -rf "$host_DIR" "$guest_DIR"
+}
+trap finish EXIT
+
+# Runs a command as one side: its display, window, process and folder in place
+# of the helpers' single ones, kept again afterwards.
+on() {
+  local side=$1
+  shift
+  eval "DISPLAY=\$${side}_DISPLAY WINDOW=\${${side}_WINDOW:-} WINDOW_W=\${${side}_W:-} \
+    WINDOW_H=\${${side}_H:-} GAME_PID=\${${side}_PID:-} WORKDIR=\$${side}_DIR"
+  export DISPLAY
+  "$@"
+  local status=$?
+  eval "${side}_WINDOW=\$WINDOW ${side}_W=\$WINDOW_W ${side}_H=\$WINDOW_H ${side}_PID=\$GAME_PID"
+  return $status
+}
+
+# Where the ball and the bats may move, and where the menus say what the network does.
+WAITING_TEXT="170 200 470 290"    # the waiting screen's lines
+LEFT_TEXT="220 358 420 376"       # the host's main menu: "player 2 left"
+WAITING_P2_TEXT="175 336 465 356" # the host's playground page: "waiting for player 2"
+
+start_guest() {
+  on guest start_game --join "127.0.0.1:$PORT"
+  on guest wait_window || fail "the guest's window did not open"
+}
+
+# --- A guest waiting for a host that is not there yet, then the host -----------------------------
+start_guest
+sleep 1
+connecting=$(on guest shot connecting)
+read -r r g b < <(shot_mean "$connecting" 5 5 40 40)
+(( g > 2 )) || fail "the guest shows the intro ($r $g $b), not its waiting screen"
+on host start_game --host --port "$PORT"
+on host wait_window || fail "the host's window did not open"
+on host skip_intro
+on guest await_change waiting "$connecting" "$WAITING_TEXT" 3 "the guest's screen after the host came up"
+waiting=$SHOT
+on host move $AT_NOTHING
+host_menu=$(on host shot host_menu)
+log "guest: connecting, then waiting for the host"
+
+# --- A two-player tennis match against the guest ----------------------------------------------------
+on host menu_click $AT_TWO
+page_with_guest=$(on host shot host_page_with_guest)
+on host menu_click $AT_TENNIS
+on host await_change host_match "$host_menu" "" 10 "the host's match"
+host_start=$SHOT
+on guest await_change guest_match "$waiting" "" 10 "the guest's match"
+guest_start=$SHOT
+[ "$(ink_pattern "$host_start" 495 8)" = 11111000 ] || fail "the host's panel does not name player 2 'guest'"
+[ "$(ink_pattern "$guest_start" 25 8)" = 11111100 ] || fail "the guest's panel does not name player 1 'hoster'"
+[ "$(ink_pattern "$guest_start" 495 8)" = 11111000 ] || fail "the guest's panel does not name player 2 'guest'"
+sleep 0.3
+host_again=$(on host shot host_again)
+guest_again=$(on guest shot guest_again)
+
+# The guest's keys (either set) move bat 2 on both screens.
+on guest focus_game
+on host focus_game
+DISPLAY=$guest_DISPLAY hold_key a $TO_BOUND
+host_up=$(on host shot host_bat2_up)
+guest_up=$(on guest shot guest_bat2_up)
+bat_moved "$host_start" "$host_again" "$host_again" "$host_up" "$BAT2_HOME" "the guest's a key did not move bat 2 on the host"
+bat_moved "$guest_start" "$guest_again" "$guest_again" "$guest_up" "$BAT2_HOME" "the guest's a key did not move bat 2 on the guest"
+DISPLAY=$guest_DISPLAY hold_key Down $TO_BOUND
+host_down=$(on host shot host_bat2_down)
+bat_moved "$host_start" "$host_again" "$host_up" "$host_down" "$BAT2_TOP" "the guest's Down key did not move bat 2 on the host"
+log "guest: its keys moved bat 2 on both screens"
+
+# Player 1 serves past the guest's bat at the bottom: a point for the host's player.
+DISPLAY=$host_DISPLAY hold_key space $SERVE_HOLD
+outcome=$(on host wait_point 8 "$host_start")
+[ "$outcome" = p1 ] || fail "the serve past the guest's bat gave no point to player 1 ($outcome)"
+score=$host_DIR/shots/score.xwd
+cp "$host_DIR/shots/point.xwd" "$score"
+sleep 1.8
+
+# Then the guest meets the serve at the top while player 1 goes to the bottom: a point for player 2.
+for round in 1 2 3 4 5 6; do
+  DISPLAY=$host_DISPLAY hold_key a $TO_BOUND
+  DISPLAY=$guest_DISPLAY xdotool keydown Up
+  DISPLAY=$host_DISPLAY hold_key space $SERVE_HOLD
+  DISPLAY=$host_DISPLAY xdotool keydown z
+  outcome=$(on host wait_point 8 "$score")
+  DISPLAY=$guest_DISPLAY xdotool keyup Up
+  DISPLAY=$host_DISPLAY xdotool keyup z
+  cp "$host_DIR/shots/point.xwd" "$score" 2>/dev/null
+  [ "$outcome" = p2 ] && break
+  [ "$outcome" = none ] && fail "no point within 8 s"
+  sleep 1.8
+done
+[ "$outcome" = p2 ] || fail "the guest won no point in $round rallies"
+sleep 1.8
+# Player 2's serve is the guest's: its pass key sends the ball, and a point follows.
+before=$(on host shot before_guest_serve)
+DISPLAY=$guest_DISPLAY hold_key Left $SERVE_HOLD
+DISPLAY=$host_DISPLAY xdotool keydown z
+outcome=$(on host wait_point 10 "$before")
+DISPLAY=$host_DISPLAY xdotool keyup z
+[ "$outcome" != none ] || fail "no point after the guest's serve: the ball never left bat 2"
+sleep 0.5
+host_score=$(on host shot host_score)
+guest_score=$(on guest shot guest_score)
+same "$host_score" "$guest_score" "290 5 350 25" "the score panels of host and guest"
+log "points: one for each side, the guest served its own serve, both panels alike"
+
+# --- The host's Escape sends both back; a second match on futuristic ---------------------------------
+DISPLAY=$host_DISPLAY tap_key Escape
+on host move $AT_NOTHING
+on host await_same host_back "$host_menu" "" "the host's menu after its Escape"
+on guest await_same guest_back "$waiting" "" "the guest's waiting screen after the host's Escape"
+on host menu_click $AT_TWO
+on host menu_click $AT_FUTURISTIC
+on guest await_change guest_futuristic "$waiting" "" 10 "the guest's futuristic match"
+log "host's Escape: both back; a second match on futuristic"
+
+# --- The guest leaves with Escape ------------------------------------------------------------------
+DISPLAY=$guest_DISPLAY tap_key Escape
+on guest wait_exit 10 || fail "the guest did not end on its Escape"
+[ "$EXIT_STATUS" = 0 ] || fail "the guest ended with status $EXIT_STATUS"
+[ "$(cat "$guest_DIR/tarvo.ini")" = "$guest_settings" ] || fail "the guest's settings file changed"
+on host move $AT_NOTHING
+on host await_change host_left "$host_menu" "$LEFT_TEXT" 3 "'player 2 left' on the host's menu"
+left_menu=$SHOT
+grep -qx 'Network: player 2 left' "$host_DIR/stderr" || fail "no 'Network: player 2 left' on the host"
+# Without a guest the playground page waits for one, and a click there starts nothing.
+on host menu_click $AT_TWO
+page=$(on host shot host_waiting_page)
+on host menu_click $AT_TENNIS
+sleep 0.5
+on host same "$page" "$(on host shot host_waiting_click)" "" "a playground click with no guest"
+changed "$page" "$page_with_guest" "$WAITING_P2_TEXT" 3 "'waiting for player 2' on the playground page"
+log "guest's Escape: status 0, settings untouched; host: player 2 left, waiting for player 2"
+
+# --- A new guest; garbage at the host's port; the guest killed mid-match ---------------------------
+start_guest
+on guest await_same waiting_again "$waiting" "" "the new guest waiting"
+on host menu_click $AT_TENNIS
+on guest await_change guest_match_again "$waiting" "" 10 "the new guest's match"
+python3 - "$PORT" <<'PY'
+import os, socket, sys
+s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+for size in list(range(0, 80)) + [200, 1400, 4000] * 20:
+    s.sendto(os.urandom(size), ('127.0.0.1', int(sys.argv[1])))
+PY
+sleep 1
+kill -0 "$host_PID" 2>/dev/null || fail "the host died of garbage at its port"
+before=$(on host shot before_garbage_check)
+DISPLAY=$guest_DISPLAY hold_key a $TO_BOUND
+bat_moved "$host_start" "$host_again" "$before" "$(on host shot after_garbage)" "$BAT2_HOME" \
+  "bat 2 no longer answers the guest after garbage at the host's port"
+kill -9 "$guest_PID"
+killed=$SECONDS
+on host move $AT_NOTHING
+SCREEN_WAIT=8 on host await_same host_after_kill "$left_menu" "" "the host's menu after the guest was killed"
+(( SECONDS - killed <= 6 )) || fail "the host took $(( SECONDS - killed )) s to notice the killed guest"
+[ "$(grep -c '^Network: player 2 left$' "$host_DIR/stderr")" = 2 ] || fail "no second 'player 2 left' line"
+log "garbage harmed nothing; the killed guest was noticed in $(( SECONDS - killed )) s"
+
+# --- Refusals and failures --------------------------------------------------------------------------
+answer=$("$PEER" join 127.0.0.1 "$PORT" 99)
+[ "$answer" = $'connected\ndisconnected, reason 2, version 1' ] || fail "a guest of version 99 was not refused: $answer"
+grep -qx 'Network: refused a guest of protocol version 99; this game speaks version 1' "$host_DIR/stderr" ||
+  fail "no line on the host about the guest of version 99"
+
+other_port=$(python3 -c 'import socket; s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("", 0)); print(s.getsockname()[1])')
+"$PEER" host "$other_port" 99 15 >/dev/null &
+other_host=$!
+on guest start_game --join "127.0.0.1:$other_port"
+on guest wait_exit 12 || fail "the guest of a host of version 99 kept running"
+kill "$other_host" 2>/dev/null
+[ "$EXIT_STATUS" = 1 ] || fail "the refused guest ended with status $EXIT_STATUS"
+[ "$(grep -v '^WARNING\|^ Writing' "$guest_DIR/stderr")" = \
+  "Network: 127.0.0.1:$other_port speaks protocol version 99; this game speaks version 1" ] ||
+  fail "the refused guest said: $(cat "$guest_DIR/stderr")"
+
+closed_port=$(python3 -c 'import socket; s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("", 0)); print(s.getsockname()[1])')
+started=$SECONDS
+on guest start_game --join "127.0.0.1:$closed_port"
+on guest wait_exit 15 || fail "the guest of an unreachable host kept running"
+(( SECONDS - started <= 11 )) || fail "the unreachable host took $(( SECONDS - started )) s to be given up"
+[ "$EXIT_STATUS" = 1 ] || fail "the guest of an unreachable host ended with status $EXIT_STATUS"
+[ "$(cat "$guest_DIR/stderr")" = "Network: cannot reach 127.0.0.1:$closed_port" ] ||
+  fail "the guest of an unreachable host said: $(cat "$guest_DIR/stderr")"
+
+on guest start_game --host --port "$PORT"
+on guest wait_exit 10 || fail "a second host on the same port kept running"
+[ "$EXIT_STATUS" = 1 ] || fail "a second host on a taken port ended with status $EXIT_STATUS"
+[ "$(cat "$guest_DIR/stderr")" = "Network: cannot listen on port $PORT: Address already in use" ] ||
+  fail "a second host on a taken port said: $(cat "$guest_DIR/stderr")"
+log "refused either way for version 99, unreachable host given up, taken port refused"
+
+# --- The host quits through its menu, its settings its own ----------------------------------------
+on host quit_through_menu
+[ "$EXIT_STATUS" = 0 ] || fail "the host ended with status $EXIT_STATUS"
+sed -n 13p "$host_DIR/tarvo.ini" | grep -qx 'player 2' || fail "the host's player 2 is no longer called 'player 2'"
+echo "host and guest played two matches over loopback; leaving, losses, garbage and refusals as they should be"
