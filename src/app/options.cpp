@@ -1,4 +1,4 @@
-// The command line: --help, --version, and the screen for this run only (--window, --fullscreen, --size).
+// The command line: --help, --version, the screen for this run only (--window, --fullscreen, --size), network play.
 //
 // One row per option below gives its name, its argument and its line in the
 // usage; the parser is the C library's getopt_long, so the options behave as in
@@ -7,14 +7,16 @@
 
 #include <getopt.h>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "app/game_state.h"
 #include "app/version.h"
+#include "net/protocol.h"
 
 namespace {
 
-enum { OPTION_WINDOW = 256, OPTION_FULLSCREEN, OPTION_SIZE, OPTION_HELP, OPTION_VERSION };
+enum { OPTION_WINDOW = 256, OPTION_FULLSCREEN, OPTION_SIZE, OPTION_HOST, OPTION_PORT, OPTION_JOIN, OPTION_HELP, OPTION_VERSION };
 
 struct OptionRow {
     const char* name;
@@ -27,6 +29,9 @@ const OptionRow OPTION_ROWS[] = {
     {"window", nullptr, OPTION_WINDOW, "play in a window (this run only)"},
     {"fullscreen", nullptr, OPTION_FULLSCREEN, "play full screen (this run only)"},
     {"size", "WIDTHxHEIGHT", OPTION_SIZE, "640x480, 800x600 or 1024x768 (this run only)"},
+    {"host", nullptr, OPTION_HOST, "host a network game: the guest plays player 2"},
+    {"port", "N", OPTION_PORT, "the host's port (47312 unless given)"},
+    {"join", "HOST[:PORT]", OPTION_JOIN, "join the network game HOST hosts"},
     {"help", nullptr, OPTION_HELP, "show this help and exit"},
     {"version", nullptr, OPTION_VERSION, "show the version and exit"},
 };
@@ -43,6 +48,8 @@ void printUsage(FILE* stream) {
         snprintf(left, sizeof left, "--%s%s%s", row.name, row.argument ? " " : "", row.argument ? row.argument : "");
         fprintf(stream, "  %-20s %s\n", left, row.help);
     }
+    fprintf(stream, "\nThe host's UDP port must be reachable from the guest: over the internet,\n"
+                    "forward it to the host on the host's router.\n");
     if (game.settingsPath[0] == '/')
         fprintf(stream, "\nSettings are kept in %s\n", game.settingsPath);
     else if (game.settingsPath[0])
@@ -57,6 +64,14 @@ int finishOutput(const char* program) {
     if (fflush(stdout) == 0 && !ferror(stdout)) return 0;
     fprintf(stderr, "%s: write error on standard output\n", program);
     return 1;
+}
+
+// A port number of 1 to 65535, or -1.
+long portNumber(const char* text) {
+    char* end = nullptr;
+    long port = strtol(text, &end, 10);
+    if (!*text || *end || port < 1 || port > 65535) return -1;
+    return port;
 }
 
 // After the one line that says what was wrong: the usage, and the status of a mistake.
@@ -75,6 +90,7 @@ int parseOptions(int argc, char** argv) {
     const char* program = argc > 0 && argv[0] ? argv[0] : "tarvo-rink";
     optind = 0;  // a fresh scan, also when the command line was read before
     opterr = 1;  // getopt_long says what was wrong in the usual words
+    long givenPort = -1, joinPort = -1;
     for (;;) {
         int id = getopt_long(argc, argv, "", table, nullptr);
         if (id == -1) break;
@@ -91,6 +107,41 @@ int parseOptions(int argc, char** argv) {
             game.optionResolution = resolution;
             break;
         }
+        case OPTION_HOST:
+        case OPTION_JOIN: {
+            int role = id == OPTION_HOST ? NET_ROLE_HOST : NET_ROLE_GUEST;
+            if (game.netRole != NET_ROLE_NONE && game.netRole != role) {
+                fprintf(stderr, "%s: --host and --join cannot be given together\n", program);
+                return mistake();
+            }
+            game.netRole = (u8)role;
+            if (id == OPTION_HOST) break;
+            // HOST[:PORT]: the port after the last colon, when there is one.
+            const char* colon = strrchr(optarg, ':');
+            size_t length = colon ? (size_t)(colon - optarg) : strlen(optarg);
+            if (length == 0 || length >= sizeof game.netHostName) {
+                fprintf(stderr, "%s: invalid host '%s'\n", program, optarg);
+                return mistake();
+            }
+            memcpy(game.netHostName, optarg, length);
+            game.netHostName[length] = '\0';
+            if (colon) {
+                long port = portNumber(colon + 1);
+                if (port < 0) {
+                    fprintf(stderr, "%s: invalid port in '%s' (choose 1 to 65535)\n", program, optarg);
+                    return mistake();
+                }
+                joinPort = port;
+            }
+            break;
+        }
+        case OPTION_PORT:
+            givenPort = portNumber(optarg);
+            if (givenPort < 0) {
+                fprintf(stderr, "%s: invalid port '%s' (choose 1 to 65535)\n", program, optarg);
+                return mistake();
+            }
+            break;
         case OPTION_HELP:
             printUsage(stdout);
             return finishOutput(program);
@@ -105,6 +156,13 @@ int parseOptions(int argc, char** argv) {
         fprintf(stderr, "%s: unexpected argument '%s'\n", program, argv[optind]);
         return mistake();
     }
+    if (givenPort > 0 && game.netRole == NET_ROLE_NONE) {
+        fprintf(stderr, "%s: --port needs --host or --join\n", program);
+        return mistake();
+    }
+    // The port: HOST:PORT's, else --port's, else the game's own.
+    if (game.netRole != NET_ROLE_NONE)
+        game.netPort = (u16)(joinPort > 0 ? joinPort : givenPort > 0 ? givenPort : (long)NET_DEFAULT_PORT);
     return OPTIONS_RUN;
 }
 

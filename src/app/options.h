@@ -1,4 +1,4 @@
-// The command line: --help, --version, and the screen for this run only (--window, --fullscreen, --size).
+// The command line: --help, --version, the screen for this run only (--window, --fullscreen, --size), network play.
 #pragma once
 
 // parseOptions' answer when the game is to start.

@@ -61,6 +61,34 @@ TEST(Options, ScreenChoicesForThisRun) {
     }
 }
 
+// Network play: the role, the host a guest joins, and the port (HOST:PORT's,
+// else --port's, else the game's own).
+TEST(Options, NetworkPlayChoosesARoleAHostAndAPort) {
+    struct Case {
+        std::vector<std::string> words;
+        int role;
+        const char* host;
+        int port;
+    };
+    const Case cases[] = {
+        {{}, NET_ROLE_NONE, "", 0},
+        {{"--host"}, NET_ROLE_HOST, "", 47312},
+        {{"--host", "--port", "5000"}, NET_ROLE_HOST, "", 5000},
+        {{"--join", "example.org"}, NET_ROLE_GUEST, "example.org", 47312},
+        {{"--join=10.0.0.2:6000", "--port=7"}, NET_ROLE_GUEST, "10.0.0.2", 6000},
+        {{"--port", "7", "--join", "h"}, NET_ROLE_GUEST, "h", 7},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.words));
+        freshGame();
+        Parsed parsed = parse(c.words);
+        EXPECT_EQ(parsed.status, OPTIONS_RUN);
+        EXPECT_EQ(game.netRole, c.role);
+        EXPECT_STREQ(game.netHostName, c.host);
+        EXPECT_EQ(game.netPort, c.port);
+    }
+}
+
 TEST(Options, HelpAndVersionPrintAndEndWithZero) {
     freshGame();
     Parsed version = parse({"--version", "--bogus"});  // ends at --version, before the mistake
@@ -86,6 +114,7 @@ TEST(Options, MistakesEndWithTwoAndTheUsage) {
     const std::vector<std::string> mistakes[] = {
         {"--size", "800x601"}, {"--size=1024x768x"}, {"--window", "--size"}, {"--bogus"},
         {"-w"},                {"--help=yes"},       {"--window", "stray"},
+        {"--host", "--join", "h"}, {"--host", "--port", "0"}, {"--port", "5"}, {"--join", ":5"}, {"--join", "h:x"},
     };
     for (const std::vector<std::string>& words : mistakes) {
         SCOPED_TRACE(testing::PrintToString(words));
