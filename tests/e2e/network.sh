@@ -35,6 +35,8 @@ printf 'camAngleX= 0\ncamAngleY= 0\ncamAngleZ= 0\ncamZoom= 0\np1name: \nhoster\n
 printf 'music= 0\neffects= 1\nresolution= 0\nmode= 0\ndifficulty= 11\n' >"$guest_DIR/tarvo.ini"
 printf 'camAngleX= 0\ncamAngleY= 0\ncamAngleZ= 0\ncamZoom= 0\np1name: \nguest\np2name: \nplayer 2\n' >>"$guest_DIR/tarvo.ini"
 guest_settings=$(cat "$guest_DIR/tarvo.ini")
+# The guest's sound is captured to hear the host's match on it; the host plays silently.
+export SDL_AUDIODRIVER=dummy
 PORT=$(python3 -c 'import socket; s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("", 0)); print(s.getsockname()[1])')
 
 finish() {
@@ -64,8 +66,10 @@ LEFT_TEXT="220 358 420 376"       # the host's main menu: "player 2 left"
 WAITING_P2_TEXT="175 336 465 356" # the host's playground page: "waiting for player 2"
 
 start_guest() {
-  on guest start_game --join "127.0.0.1:$PORT"
+  SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$guest_DIR/audio.raw" SDL_DISKAUDIODELAY=40 \
+    on guest start_game --join "127.0.0.1:$PORT"
   on guest wait_window || fail "the guest's window did not open"
+  on guest focus_game
 }
 
 # --- A guest waiting for a host that is not there yet, then the host -----------------------------
@@ -111,8 +115,11 @@ host_down=$(on host shot host_bat2_down)
 bat_moved "$host_start" "$host_again" "$host_up" "$host_down" "$BAT2_TOP" "the guest's Down key did not move bat 2 on the host"
 log "guest: its keys moved bat 2 on both screens"
 
-# Player 1 serves past the guest's bat at the bottom: a point for the host's player.
+# Player 1 serves past the guest's bat at the bottom: a point for the host's player. The guest
+# hears the serve as the host does.
+mark=$(on guest audio_mark)
 DISPLAY=$host_DISPLAY hold_key space $SERVE_HOLD
+on guest expect_sound "$mark" 0.2 "the host's serve, on the guest"
 outcome=$(on host wait_point 8 "$host_start")
 [ "$outcome" = p1 ] || fail "the serve past the guest's bat gave no point to player 1 ($outcome)"
 score=$host_DIR/shots/score.xwd
@@ -170,10 +177,12 @@ grep -qx 'Network: player 2 left' "$host_DIR/stderr" || fail "no 'Network: playe
 # Without a guest the playground page waits for one, and a click there starts nothing.
 on host menu_click $AT_TWO
 page=$(on host shot host_waiting_page)
-on host menu_click $AT_TENNIS
-sleep 0.5
-on host same "$page" "$(on host shot host_waiting_click)" "" "a playground click with no guest"
 changed "$page" "$page_with_guest" "$WAITING_P2_TEXT" 3 "'waiting for player 2' on the playground page"
+on host move $AT_TENNIS
+glowing=$(on host shot host_waiting_glow)
+DISPLAY=$host_DISPLAY click
+sleep 0.5
+on host same "$glowing" "$(on host shot host_waiting_click)" "" "a playground click with no guest"
 log "guest's Escape: status 0, settings untouched; host: player 2 left, waiting for player 2"
 
 # --- A new guest; garbage at the host's port; the guest killed mid-match ---------------------------
