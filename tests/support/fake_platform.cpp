@@ -26,7 +26,6 @@ bool padsUnavailable = false;
 int padUpdates = 0;
 std::vector<std::unique_ptr<FakeNetEnd>> netEnds;
 std::vector<std::unique_ptr<FakeNetPeer>> netPeers;
-bool hostUnreachable = false;
 int netSent[2] = {};
 }  // namespace fake
 
@@ -150,7 +149,7 @@ static _ENetPeer* fakeNetConnect(_ENetHost* host, const char* name, uint16_t por
     if (std::strcmp(name, "no.such.host") == 0) return nullptr;
     FakeNetPeer* mine = newPeer(fakeEnd(host));
     for (auto& end : fake::netEnds) {
-        if (!end->listening || end->port != port || fake::hostUnreachable) continue;
+        if (!end->listening || end->port != port) continue;
         FakeNetPeer* theirs = newPeer(end.get());
         mine->other = theirs;
         theirs->other = mine;
@@ -232,7 +231,6 @@ void installFakePlatform() {
     fake::padUpdates = 0;
     fake::netEnds.clear();
     fake::netPeers.clear();
-    fake::hostUnreachable = false;
     fake::netSent[0] = fake::netSent[1] = 0;
 }
 

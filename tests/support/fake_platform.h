@@ -65,7 +65,6 @@ extern bool padsUnavailable;           // the joystick subsystem fails to start
 extern int padUpdates;                 // calls of updatePads
 extern std::vector<std::unique_ptr<FakeNetEnd>> netEnds;
 extern std::vector<std::unique_ptr<FakeNetPeer>> netPeers;
-extern bool hostUnreachable;           // a guest's connection attempts get no answer
 extern int netSent[2];                 // packets sent on the reliable and the state channel
 }
 
