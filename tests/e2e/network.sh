@@ -203,12 +203,17 @@ DISPLAY=$guest_DISPLAY hold_key a $TO_BOUND
 bat_moved "$host_start" "$host_again" "$before" "$(on host shot after_garbage)" "$BAT2_HOME" \
   "bat 2 no longer answers the guest after garbage at the host's port"
 kill -9 "$guest_PID"
-killed=$SECONDS
+killed=$(date +%s.%N)
+# Noticed when the host says so; its match has ended by then.
+until [ "$(grep -c '^Network: player 2 left$' "$host_DIR/stderr")" = 2 ]; do
+  passed "$(awk -v t="$killed" 'BEGIN { printf "%.2f", t + 8 }')" && fail "no second 'player 2 left' line within 8 s"
+  sleep 0.1
+done
+noticed=$(awk -v t="$killed" -v now="$(date +%s.%N)" 'BEGIN { printf "%.1f", now - t }')
+below "$noticed" 5 || fail "the host took $noticed s to notice the killed guest"
 on host move $AT_NOTHING
-SCREEN_WAIT=8 on host await_same host_after_kill "$left_menu" "" "the host's menu after the guest was killed"
-(( SECONDS - killed <= 6 )) || fail "the host took $(( SECONDS - killed )) s to notice the killed guest"
-[ "$(grep -c '^Network: player 2 left$' "$host_DIR/stderr")" = 2 ] || fail "no second 'player 2 left' line"
-log "garbage harmed nothing; the killed guest was noticed in $(( SECONDS - killed )) s"
+on host await_same host_after_kill "$left_menu" "" "the host's menu after the guest was killed"
+log "garbage harmed nothing; the killed guest was noticed in $noticed s"
 
 # --- Refusals and failures --------------------------------------------------------------------------
 answer=$("$PEER" join 127.0.0.1 "$PORT" 99)
