@@ -116,9 +116,9 @@ static int realNetService(ENetHost* host, NetEvent* event) {
     event->length = 0;
     if (got.type == ENET_EVENT_TYPE_CONNECT) {
         // A lost connection is noticed within a few seconds: pinged twice a
-        // second, given up after three without an answer.
+        // second, given up after four without an answer (the game also watches for silence).
         enet_peer_ping_interval(got.peer, 500);
-        enet_peer_timeout(got.peer, 0, 1000, 3000);
+        enet_peer_timeout(got.peer, 0, 2000, 4000);
     }
     if (got.type == ENET_EVENT_TYPE_RECEIVE) {
         event->length = got.packet->dataLength;
@@ -139,6 +139,13 @@ static int realNetSend(ENetPeer* peer, int channel, const uint8_t* data, size_t 
 static void realNetFlush(ENetHost* host) { enet_host_flush(host); }
 static void realNetDisconnect(ENetPeer* peer, uint32_t data) { enet_peer_disconnect(peer, data); }
 static void realNetReset(ENetPeer* peer) { enet_peer_reset(peer); }
+// Anything counts: packets, acknowledgements and the library's own keep-alive pings.
+static uint32_t realNetQuietFor(ENetPeer* peer) {
+    // The handshake leaves the time unset until the next packet: no silence yet.
+    if (peer->lastReceiveTime == 0) return 0;
+    uint32_t quiet = enet_time_get() - peer->lastReceiveTime;
+    return quiet < 0x80000000u ? quiet : 0;  // a time stamped after the clock was read is no silence
+}
 
 static void realSetCursor(int cursor) { glutSetCursor(cursor); }
 static void realPostRedisplay() { glutPostRedisplay(); }
@@ -152,8 +159,8 @@ constexpr Platform realPlatform = {
     realUpdatePads,     realPadAxis,        realPadHat,           realPadButton,
     realPadGone,        realNetStart,       realNetListen,        realNetClient,
     realNetConnect,     realNetService,     realNetSend,          realNetFlush,
-    realNetDisconnect,  realNetReset,       realSetCursor,        realPostRedisplay,
-    realExitProgram,
+    realNetDisconnect,  realNetReset,       realNetQuietFor,      realSetCursor,
+    realPostRedisplay,  realExitProgram,
 };
 
 Platform platform = realPlatform;

@@ -61,6 +61,7 @@ struct Platform {
     void (*netFlush)(_ENetHost* host);             // sends what is queued now
     void (*netDisconnect)(_ENetPeer* peer, uint32_t data);
     void (*netReset)(_ENetPeer* peer);             // forgets the peer at once, telling it nothing
+    uint32_t (*netQuietFor)(_ENetPeer* peer);      // milliseconds since the peer last sent anything
     void (*setCursor)(int cursor);
     void (*postRedisplay)();
     void (*exitProgram)(int status);  // never returns

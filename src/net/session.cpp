@@ -29,6 +29,10 @@ static const uint32_t STATE_INTERVAL_MS = 10;
 // A connection not made within this long is given up: at start the guest ends,
 // later it tries again.
 static const uint32_t CONNECT_WAIT_MS = 8000;
+// The other side sends something (at the least the library's keep-alive ping)
+// twice a second; silent for this long, it is gone. The library's own timeout
+// backs off as it retries and may take twice as long to say so.
+static const uint32_t SILENCE_LIMIT_MS = 4000;
 
 static bool isHost() { return game.netRole == NET_ROLE_HOST; }
 static bool isGuest() { return game.netRole == NET_ROLE_GUEST; }
@@ -319,6 +323,14 @@ void receiveNetwork() {
             hostReceives(event);
         else
             guestReceives(event);
+    }
+    if (game.netConnected && game.netPeer && platform.netQuietFor(game.netPeer) > SILENCE_LIMIT_MS) {
+        platform.netReset(game.netPeer);
+        if (isHost())
+            guestLeaves();
+        else
+            hostGone("host lost");
+        return;
     }
     if (isGuest() && !game.netConnected && platform.getTicks() - game.netAttemptTick > CONNECT_WAIT_MS) {
         if (!game.netEverConnected) {

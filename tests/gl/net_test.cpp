@@ -250,12 +250,26 @@ TEST_F(NetPlay, LeavingLosingAndRefusals) {
     joinedMatch();
     ASSERT_EQ(guest.state.matchActive, 1);
     EXPECT_EQ(host.state.netGuestLeft, 0);
+    // The network gone silent both ways: each side gives the other up once 4 s
+    // pass without a word, and the guest connects again.
+    fakePeer(host.state.netPeer)->silentSince = fakePeer(guest.state.netPeer)->silentSince = fake::ticks;
+    step(390);
+    EXPECT_EQ(host.state.matchActive, 1);
+    step(20);
+    EXPECT_EQ(host.state.matchActive, 0);
+    EXPECT_EQ(host.errors, "Network: player 2 left\nNetwork: player 2 left\n");
+    EXPECT_EQ(guest.errors, "Network: host lost\n");
+    // Joined again; this time the connection is cut.
+    step(3);
+    hostStartsTwoPlayerMatch();
+    step(3);
+    ASSERT_EQ(guest.state.matchActive, 1);
     as(host, [] { cutConnection(game.netPeer); });
     step(2);
     EXPECT_EQ(host.state.matchActive, 0);
     EXPECT_EQ(guest.state.matchActive, 0);
     EXPECT_EQ(guest.state.guestWaiting, 1);
-    EXPECT_EQ(guest.errors, "Network: host lost\n");
+    EXPECT_EQ(guest.errors, "Network: host lost\nNetwork: host lost\n");
     EXPECT_EQ(guest.state.netConnected, 1);  // the stand-in host was still there: connected again
     EXPECT_EQ(guest.exitStatus, -1);
 

@@ -183,6 +183,10 @@ static void fakeNetDisconnect(_ENetPeer* peer, uint32_t data) {
     mine->other = nullptr;
     queueEvent(mine, NET_EVENT_DISCONNECT, 0);
 }
+static uint32_t fakeNetQuietFor(_ENetPeer* peer) {
+    FakeNetPeer* mine = fakePeer(peer);
+    return mine->silentSince ? fake::ticks - mine->silentSince : 0;
+}
 static void fakeNetReset(_ENetPeer* peer) {
     FakeNetPeer* mine = fakePeer(peer);
     if (mine->other) mine->other->other = nullptr;
@@ -191,7 +195,7 @@ static void fakeNetReset(_ENetPeer* peer) {
 
 void cutConnection(_ENetPeer* peer) {
     FakeNetPeer* mine = fakePeer(peer);
-    if (!mine->other) return;
+    if (!mine || !mine->other) return;
     queueEvent(mine->other, NET_EVENT_DISCONNECT, 0);
     queueEvent(mine, NET_EVENT_DISCONNECT, 0);
     mine->other->other = nullptr;
@@ -215,8 +219,8 @@ void installFakePlatform() {
         fakeUpdatePads,       fakePadAxis,            fakePadHat,         fakePadButton,
         fakePadGone,          fakeNetStart,           fakeNetListen,      fakeNetClient,
         fakeNetConnect,       fakeNetService,         fakeNetSend,        fakeNetFlush,
-        fakeNetDisconnect,    fakeNetReset,           fakeSetCursor,      fakePostRedisplay,
-        fakeExitProgram,
+        fakeNetDisconnect,    fakeNetReset,           fakeNetQuietFor,    fakeSetCursor,
+        fakePostRedisplay,    fakeExitProgram,
     };
     fake::ticks = 0;
     fake::calls.clear();

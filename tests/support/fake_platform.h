@@ -44,6 +44,7 @@ struct FakeNetEnd {
 struct FakeNetPeer {
     FakeNetEnd* end = nullptr;
     FakeNetPeer* other = nullptr;  // null: not connected (refused, cut, or never reached)
+    uint32_t silentSince = 0;      // when the other side fell silent (0: it keeps talking)
 };
 
 // Thrown by the stand-in for exit(), so a test can see the program end.
