@@ -8,6 +8,7 @@ BUILD_DIR=$2 sanitizer_build && exit 77
 own_display "$0" "$@"
 GAME=$1
 BUILD_DIR=$2
+HUNT=0  # player 1's point on a steered serve is hunted in play_640
 source "$(dirname "$0")/lib/play.sh"
 
 SETTINGS=
