@@ -45,37 +45,45 @@ static void send(int channel, const uint8_t* data, size_t length, bool reliable)
 
 // ---- Start ---------------------------------------------------------------------
 
+// The end of a network start that could not be made: one line, status 1.
+static void networkFails(const char* why) {
+    fprintf(stderr, "Network: %s\n", why);
+    platform.exitProgram(1);
+}
+
+static void cannotReachHost() {
+    char why[NET_HOST_NAME_SIZE + 32];
+    snprintf(why, sizeof why, "cannot reach %s:%u", game.netHostName, (unsigned)game.netPort);
+    networkFails(why);
+}
+
 static void connectToHost() {
     game.netAttemptTick = platform.getTicks();
     game.netPeer = platform.netConnect(game.netHost, game.netHostName, game.netPort, NET_PROTOCOL_VERSION);
-    if (!game.netPeer && !game.netEverConnected) {
-        fprintf(stderr, "Network: cannot reach %s:%u\n", game.netHostName, (unsigned)game.netPort);
-        platform.exitProgram(1);
-    }
+    if (!game.netPeer && !game.netEverConnected) cannotReachHost();
 }
 
 void startNetwork() {
     if (game.netRole == NET_ROLE_NONE) return;
     if (platform.netStart() != 0) {
-        fprintf(stderr, "Network: cannot start the network\n");
-        platform.exitProgram(1);
+        networkFails("cannot start the network");
         return;
     }
     if (isHost()) {
         errno = 0;
         game.netHost = platform.netListen(game.netPort);
         if (!game.netHost) {
-            fprintf(stderr, "Network: cannot listen on port %u: %s\n", (unsigned)game.netPort,
-                    errno ? strerror(errno) : "the port is not free");
-            platform.exitProgram(1);
+            char why[96];
+            snprintf(why, sizeof why, "cannot listen on port %u: %s", (unsigned)game.netPort,
+                     errno ? strerror(errno) : "the port is not free");
+            networkFails(why);
         }
         return;
     }
     // A guest has no intro and no menu: it waits for the host's matches.
     game.netHost = platform.netClient();
     if (!game.netHost) {
-        fprintf(stderr, "Network: cannot start the network\n");
-        platform.exitProgram(1);
+        networkFails("cannot start the network");
         return;
     }
     game.introActive = 0;
@@ -267,8 +275,7 @@ static void guestReceives(const NetEvent& event) {
         } else if (game.netConnected) {
             hostGone("host lost");
         } else if (!game.netEverConnected) {
-            fprintf(stderr, "Network: cannot reach %s:%u\n", game.netHostName, (unsigned)game.netPort);
-            platform.exitProgram(1);
+            cannotReachHost();
         } else {
             connectToHost();  // the host is not back yet: try again
         }
@@ -296,16 +303,12 @@ static void guestReceives(const NetEvent& event) {
 // mode the keys turn the guest's own view and hold nothing.
 static uint8_t guestHolds() {
     if (game.cameraMode || !game.matchActive) return 0;
-    uint8_t holds = 0;
-    if (keyIsHeld(game.p1Up) || keyIsHeld(game.p2Up) || game.padHolds[0][PAD_UP] || game.padHolds[1][PAD_UP])
-        holds |= NET_HOLD_UP;
-    if (keyIsHeld(game.p1Down) || keyIsHeld(game.p2Down) || game.padHolds[0][PAD_DOWN] ||
-        game.padHolds[1][PAD_DOWN])
-        holds |= NET_HOLD_DOWN;
-    if (keyIsHeld(game.p1Pass) || keyIsHeld(game.p2Pass) || game.padHolds[0][PAD_PASS] ||
-        game.padHolds[1][PAD_PASS])
-        holds |= NET_HOLD_PASS;
-    return holds;
+    const bool up = keyIsHeld(game.p1Up) || keyIsHeld(game.p2Up) || game.padHolds[0][PAD_UP] || game.padHolds[1][PAD_UP];
+    const bool down =
+        keyIsHeld(game.p1Down) || keyIsHeld(game.p2Down) || game.padHolds[0][PAD_DOWN] || game.padHolds[1][PAD_DOWN];
+    const bool pass =
+        keyIsHeld(game.p1Pass) || keyIsHeld(game.p2Pass) || game.padHolds[0][PAD_PASS] || game.padHolds[1][PAD_PASS];
+    return (up ? NET_HOLD_UP : 0) | (down ? NET_HOLD_DOWN : 0) | (pass ? NET_HOLD_PASS : 0);
 }
 
 void leaveSession() {
@@ -334,8 +337,7 @@ void receiveNetwork() {
     }
     if (isGuest() && !game.netConnected && platform.getTicks() - game.netAttemptTick > CONNECT_WAIT_MS) {
         if (!game.netEverConnected) {
-            fprintf(stderr, "Network: cannot reach %s:%u\n", game.netHostName, (unsigned)game.netPort);
-            platform.exitProgram(1);
+            cannotReachHost();
             return;
         }
         if (game.netPeer) platform.netReset(game.netPeer);
