@@ -10,7 +10,8 @@ deb_packages="$play_packages debhelper dpkg-dev"
 # private mount namespace: lintian, the desktop entry, AppStream and manual page checkers, bubblewrap.
 test_packages="$deb_packages xvfb xauth xdotool x11-apps imagemagick python3 googletest libgtest-dev
   clang libclang-rt-14-dev valgrind lintian desktop-file-utils appstream bubblewrap man-db groff-base"
-bench_packages="$test_packages libbenchmark-dev"
+# The benchmarks: Google Benchmark, and XTEST for the probe that presses keys in the real game.
+bench_packages="$test_packages libbenchmark-dev libxtst-dev"
 
 case "${1:-play}" in
   play) wanted=$play_packages ;;
