@@ -23,13 +23,77 @@ enum { TEXTURE_SLOTS = 42, SOUND_CHUNKS = 12, KEY_CODES = 256 };
 // The match's sounds, counted so that a guest plays them too.
 enum { MATCH_SOUND_BAT = 0, MATCH_SOUND_BOARD = 1, MATCH_SOUND_OUT = 2, MATCH_SOUNDS = 3 };
 
-// Network play: none, hosting a guest, or a guest of a host; what a guest holds, as bits.
+// Network play: none, hosting a guest, or a guest of a host.
 enum { NET_ROLE_NONE = 0, NET_ROLE_HOST = 1, NET_ROLE_GUEST = 2 };
-enum { GUEST_HOLDS_UP = 1, GUEST_HOLDS_DOWN = 2, GUEST_HOLDS_PASS = 4 };
 enum { NET_HOST_NAME_SIZE = 256 };
+// A network match keeps copies of the match for this many steps back, and the
+// players' holds for more; a side runs at most NET_WINDOW steps beyond what both know.
+enum { NET_RING = 32, NET_HOLDS_RING = 256, NET_WINDOW = 25 };
+const uint32_t NET_NO_STEP = 0xFFFFFFFFu;
 
 // Gamepads: one for each player, each holding up, down and pass as that player's keys would.
 enum { PADS = 2, PAD_UP = 0, PAD_DOWN = 1, PAD_PASS = 2, PAD_HOLDS = 3 };
+
+// What a player holds in one step, as bits: up, down, pass; and, in a network
+// match, the host's pause (its camera mode), which holds the match for both.
+enum { HOLD_UP = 1, HOLD_DOWN = 2, HOLD_PASS = 4, HOLD_PAUSE = 8, HOLD_BITS = 15 };
+
+// The generator of the ball's spread keeps this many words, as the C library's own does.
+enum { SPREAD_WORDS = 31 };
+
+// A match in fixed steps (network play and its replays) moves 10 ms of game time per step.
+enum { FIXED_STEP_MS = 10 };
+
+// The match part of the record: everything a match step reads and writes. It is
+// a plain group of fields that the record starts with, so that a network match
+// can keep copies of it and go back to one when a late key arrives, and a
+// replay can start from it.
+struct MatchState {
+    f32 animClockMs = 0.0f;    // gathered toward the next intro or ground step
+    u32 pointDelayTick = 0, pointDelayLastTick = 0;
+    u32 pointDelayMs = 0;      // 0 = after-point timer not running
+    u8 pointDelayDone = 0;
+
+    i32 p1Points = 0, p2Points = 0;
+    i32 p1Games = 0, p2Games = 0;
+    i32 pointPending = 1;      // the rally's point is still to be credited
+    i32 animFrame = 0;         // ground animation frame 0 to 5
+    f32 ballX = 0.0f, ballY = 0.0f;
+    f32 ballVelX = 0.0f, ballVelY = 0.0f;
+    f32 ballAngle = 180.0f;    // degrees, 0 = toward player 2
+    u8 ballInPlay = 0;
+    f32 p1BatY = 0.0f, p2BatY = 0.0f;
+    u8 computerTracking = 0;
+    u8 matchSounds[MATCH_SOUNDS] = {};  // bat hits, board bounces, points: counts that wrap
+
+    // The ball's spread is drawn from this generator: the C library's additive
+    // one, word for word, so a local match draws what rand() would have drawn.
+    // Until first seeded it stands as if seeded with 1, as rand() does.
+    i32 spreadTable[SPREAD_WORDS] = {};
+    u8 spreadFront = 3, spreadRear = 0;
+    u8 spreadSeeded = 0;
+
+    // A match in fixed steps counts its delays in steps, never reseeds the
+    // spread from the clock, and ends by a count of steps rather than a pause.
+    u8 stepsFixed = 0;
+    u32 matchStep = 0;         // steps run in this match
+    i32 gameOverSteps = 0;     // fixed steps: "GAME OVER" stands this many steps more
+    u8 matchOver = 0;          // fixed steps: the match has ended; its driver leaves it
+};
+
+// What one step of a match reads from outside the match: the tick clock, what
+// each player holds, and whether the match stands still (camera mode). A live
+// local match reads the keys, pads and clock itself and notes here what it read;
+// a replay and a network match give it.
+enum { STEP_READINGS = 2 };
+struct StepInput {
+    u32 tick = 0;                   // the tick the step's frame time was measured at
+    u8 holds[2] = {};               // HOLD_* bits of player 1 and player 2
+    u8 paused = 0;
+    u8 readings = 0;                // further readings of the clock within the step
+    u32 reading[STEP_READINGS] = {};
+    u8 readingsUsed = 0;            // given steps: readings handed out so far
+};
 
 // Room for the frame-rate read-out: the longest number text the formatter can
 // give ("-1.23e+308" and the like) plus " fps" and the terminator.
@@ -38,7 +102,7 @@ enum { FPS_TEXT_SIZE = 32 };
 // Every field carries its load value: the program relies on them before the
 // first instruction runs (it opens on the intro, and the settings defaults are
 // simply these values). Nothing copies, resets or frees the record as a whole.
-struct GameState {
+struct GameState : MatchState {
     // ---- Whole run: screens and toggles --------------------------------------
     u8 introActive = 1;   // the intro is shown and animated
     u8 menuActive = 0;    // the menu is shown and takes mouse and keyboard
@@ -83,32 +147,21 @@ struct GameState {
     // ---- Whole run: clocks (milliseconds of the tick counter) ----------------
     u32 frameTick = 0, frameLastTick = 0;
     f32 frameDelta = 0.0f;     // time base of every movement, at most 15
-    f32 animClockMs = 0.0f;    // gathered toward the next intro or ground step
     u32 fpsTick = 0, fpsLastTick = 0;
     u32 fpsAccMs = 0;
     i32 fpsFrames = 0;
     i32 fps = 0;
-    u32 pointDelayTick = 0, pointDelayLastTick = 0;
-    u32 pointDelayMs = 0;      // 0 = after-point timer not running
-    u8 pointDelayDone = 0;
 
     // ---- Per match: chosen in the menu, kept between matches -----------------
     i32 playground = 0;        // 1 = "tennis", 2 = "futuristic"
     u8 vsComputer = 0;         // player 2 is the computer
     u8 p2Human = 0;            // player 2's keys move bat 2
 
-    // ---- Per match: put back by resetMatch and at each rally -----------------
-    i32 p1Points = 0, p2Points = 0;
-    i32 p1Games = 0, p2Games = 0;
-    i32 pointPending = 1;      // the rally's point is still to be credited
-    i32 animFrame = 0;         // ground animation frame 0 to 5
-    f32 ballX = 0.0f, ballY = 0.0f;
-    f32 ballVelX = 0.0f, ballVelY = 0.0f;
-    f32 ballAngle = 180.0f;    // degrees, 0 = toward player 2
-    u8 ballInPlay = 0;
-    f32 p1BatY = 0.0f, p2BatY = 0.0f;
-    u8 computerTracking = 0;
-    u8 matchSounds[MATCH_SOUNDS] = {};  // bat hits, board bounces, points: counts that wrap
+    // (the match itself, put back by resetMatch and at each rally, is MatchState above)
+
+    // ---- Per step of a match: what it reads --------------------------------
+    StepInput stepInput;
+    u8 stepInputGiven = 0;     // the step reads stepInput (a replay, a network match), not the keys and clock
 
     // ---- Menu: recomputed by every pointer motion ----------------------------
     i32 menuPage = 0;          // 0 to 7; 10 and 11 are click actions
@@ -139,10 +192,37 @@ struct GameState {
     u8 netGuestLeft = 0;                  // host: its guest left, and no other has joined since
     u8 guestWaiting = 0;                  // guest: the waiting screen is shown (a screen flag)
     u8 netMatch = 0;                      // the match shown is played over the network
-    u8 netHolds = 0;                      // host: what its guest holds; guest: what it last sent
     char netRemoteName[12] = "player 2";  // the other side's player
-    u32 netLastSendTick = 0;              // host: when the last state went out
-    u32 netSequence = 0;                  // host: states sent this match; guest: the newest applied
+    f32 netOwnDifficulty = 0.0f;          // guest: its own difficulty, back after the host's match
+
+    // ---- Per network match: both sides run it, and roll back for late keys ----
+    // Each side runs the match itself in fixed steps, its own player's holds
+    // taken at once and the other's predicted to be the last ones known. A step
+    // whose true holds turn out otherwise is run again from the copy kept before it.
+    MatchState netSaved[NET_RING];        // the match as it stood before step s, at s % NET_RING
+    u8 netOwnHolds[NET_HOLDS_RING] = {};   // this side's holds, by step
+    u8 netOtherHolds[NET_HOLDS_RING] = {}; // the other side's, by step: true below netOtherKnown
+    u8 netOtherUsed[NET_HOLDS_RING] = {};  // the other side's holds each step was last run with
+    u32 netOtherKnown = 0;                // the other side's holds are known for every step below this
+    u32 netOtherHas = 0;                  // the other side has ours for every step below this
+    u32 netOtherStep = 0;                 // the other side's step count, as its newest packet said
+    i32 netOtherAhead = 0;                // how far ahead of us it saw itself then, in steps
+    u32 netRollFrom = NET_NO_STEP;        // the earliest step run with a wrong prediction
+    u32 netClockTenths = 0;               // game time gathered toward the next step, in tenths of a millisecond
+    u8 netMatchNumber = 0;                // host: counts its matches; guest: the number of the one it plays
+    u32 netResyncStep = 0;                // host: the step it last sent its match at
+    u32 netLastFrameTick = 0;
+    u32 netConfirmed = 0;                 // steps whose match is settled on both sides
+    u32 netSums[NET_HOLDS_RING] = {};     // the settled match's checksum after each step, at s % ring
+    u32 netResyncs = 0;                   // the host's match taken after a checksum differed
+    u8 netSoundsPlayed[MATCH_SOUNDS] = {}; // the sound counts heard so far: a re-run plays nothing twice
+    f32 netShownBallX = 0.0f, netShownBallY = 0.0f, netShownBatY = 0.0f;  // a correction, faded out on screen
+    u32 netLastSendTick = 0;
+    // What a network match measured, printed at its end when TARVO_NET_STATS is set.
+    u8 netStatsWanted = 0;
+    u32 netCorrections = 0, netRollbacks = 0, netDeepestRoll = 0, netWaits = 0;
+    f32 netBallJumpMax = 0.0f, netBallJumpSum = 0.0f, netBatJumpMax = 0.0f, netBatJumpSum = 0.0f;
+    u32 netBytesOut = 0, netBytesIn = 0, netStartTick = 0;
 
     // ---- Whole run: resources --------------------------------------------------
     u32 textures[TEXTURE_SLOTS] = {};
@@ -177,20 +257,24 @@ extern GameState game;
 inline bool keyCodeValid(int code) { return code >= 0 && code < KEY_CODES; }
 inline bool keyIsHeld(int code) { return keyCodeValid(code) && game.keyHeld[code] != 0; }
 
-// A player holds up, down or pass with their bound key or with their pad.
-inline bool p1HoldsUp() { return keyIsHeld(game.p1Up) || game.padHolds[0][PAD_UP]; }
-inline bool p1HoldsDown() { return keyIsHeld(game.p1Down) || game.padHolds[0][PAD_DOWN]; }
-inline bool p1HoldsPass() { return keyIsHeld(game.p1Pass) || game.padHolds[0][PAD_PASS]; }
-// In a match against a guest over the network, player 2 is the guest: only
-// what it sends holds player 2's keys.
-inline bool p2HoldsUp() {
-    return game.netMatch ? (game.netHolds & GUEST_HOLDS_UP) != 0 : keyIsHeld(game.p2Up) || game.padHolds[1][PAD_UP];
+// What a player holds from their keys and pad right now (player 1 or 2), as HOLD_* bits.
+inline u8 keysAndPadHold(int player) {
+    const bool one = player == 1;
+    const u8* pad = game.padHolds[one ? 0 : 1];
+    const bool up = keyIsHeld(one ? game.p1Up : game.p2Up) || pad[PAD_UP];
+    const bool down = keyIsHeld(one ? game.p1Down : game.p2Down) || pad[PAD_DOWN];
+    const bool pass = keyIsHeld(one ? game.p1Pass : game.p2Pass) || pad[PAD_PASS];
+    return (u8)((up ? HOLD_UP : 0) | (down ? HOLD_DOWN : 0) | (pass ? HOLD_PASS : 0));
 }
-inline bool p2HoldsDown() {
-    return game.netMatch ? (game.netHolds & GUEST_HOLDS_DOWN) != 0
-                         : keyIsHeld(game.p2Down) || game.padHolds[1][PAD_DOWN];
+// A player holds up, down or pass with their bound key or with their pad; in
+// a step whose input is given (a replay, a network match), as the input says.
+inline bool holds(int player, u8 bit) {
+    if (game.stepInputGiven) return (game.stepInput.holds[player - 1] & bit) != 0;
+    return (keysAndPadHold(player) & bit) != 0;
 }
-inline bool p2HoldsPass() {
-    return game.netMatch ? (game.netHolds & GUEST_HOLDS_PASS) != 0
-                         : keyIsHeld(game.p2Pass) || game.padHolds[1][PAD_PASS];
-}
+inline bool p1HoldsUp() { return holds(1, HOLD_UP); }
+inline bool p1HoldsDown() { return holds(1, HOLD_DOWN); }
+inline bool p1HoldsPass() { return holds(1, HOLD_PASS); }
+inline bool p2HoldsUp() { return holds(2, HOLD_UP); }
+inline bool p2HoldsDown() { return holds(2, HOLD_DOWN); }
+inline bool p2HoldsPass() { return holds(2, HOLD_PASS); }

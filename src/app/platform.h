@@ -19,7 +19,7 @@ struct _ENetPeer;
 // a packet (its bytes copied here, at most NET_EVENT_BYTES of them; length is
 // the packet's own, so a longer one is seen as too long).
 enum { NET_EVENT_NONE = 0, NET_EVENT_CONNECT = 1, NET_EVENT_DISCONNECT = 2, NET_EVENT_RECEIVE = 3 };
-enum { NET_EVENT_BYTES = 64 };
+enum { NET_EVENT_BYTES = 512 };
 struct NetEvent {
     int type;
     _ENetPeer* peer;

@@ -126,7 +126,16 @@ void registerCallbacks() {
     glutSpecialUpFunc(onSpecialUp);
     glutMouseFunc(onMouse);
     glutPassiveMotionFunc(onPassiveMotion);
-    glutIdleFunc(onIdle);
+    glutIdleFunc(onAppIdle);
+}
+
+// The idle step: the network's while a network role is set (it runs the game's
+// own idle step between network matches), else the game's own.
+void onAppIdle() {
+    if (game.netRole != NET_ROLE_NONE)
+        onNetworkIdle();
+    else
+        onIdle();
 }
 
 void onReshape(int width, int height) {

@@ -6,6 +6,7 @@ int gameMain(int argc, char** argv);
 void initApplication();
 void initGLState();
 void registerCallbacks();
+void onAppIdle();
 void onReshape(int width, int height);
 void onDisplay();
 

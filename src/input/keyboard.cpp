@@ -32,7 +32,10 @@ static void escape() {
         // What the pointer pointed at belonged to the page just left.
         if (game.menuPage != page) forgetHoverTarget();
     }
-    if (game.matchActive) returnToMenu();
+    if (game.matchActive && game.netMatch)
+        leaveNetworkMatch();  // the guest is told
+    else if (game.matchActive)
+        returnToMenu();
     if (game.introActive) {
         game.introActive = 0;
         game.menuActive = 1;

@@ -2,11 +2,11 @@
 #include "match/ball.h"
 
 #include <cmath>
-#include <cstdlib>
 
 #include "app/game_state.h"
 #include "app/platform.h"
 #include "assets/sound.h"
+#include "match/clock.h"
 
 // Bat lines: the ball lies on x = 0 for player 1's bat and x = 1.45 for player 2's.
 static const double P1_LINE = 0.0;
@@ -44,6 +44,39 @@ static void playOnSilentChannel(int channel, int ground1Chunk, int ground2Chunk)
 void playBatSound() { playOnSilentChannel(CHANNEL_BAT, SOUND_GROUND1_BAT, SOUND_GROUND2_BAT); }
 void playBoardSound() { playOnSilentChannel(CHANNEL_BOARD, SOUND_GROUND1_BOARD, SOUND_GROUND2_BOARD); }
 
+// ---- The spread generator --------------------------------------------------
+// The C library's additive generator, kept in the match record so that a match
+// can be copied, replayed and run on two machines alike: 31 words, each new
+// value the sum of the words three and thirty-one places back, seeded by the
+// minimal standard generator and stirred 310 times, so that it draws exactly
+// what rand() draws after srand() with the same seed.
+
+void seedSpread(uint32_t seed) {
+    int32_t word = (int32_t)(seed == 0 ? 1 : seed);
+    game.spreadTable[0] = word;
+    for (int i = 1; i < SPREAD_WORDS; i++) {
+        // 16807 * word mod (2^31 - 1), without overflow.
+        int32_t hi = word / 127773;
+        int32_t lo = word % 127773;
+        word = 16807 * lo - 2836 * hi;
+        if (word < 0) word += 2147483647;
+        game.spreadTable[i] = word;
+    }
+    game.spreadFront = 3;
+    game.spreadRear = 0;
+    game.spreadSeeded = 1;
+    for (int i = 0; i < 10 * SPREAD_WORDS; i++) drawSpread();
+}
+
+int drawSpread() {
+    if (!game.spreadSeeded) seedSpread(1);
+    uint32_t value = (uint32_t)game.spreadTable[game.spreadFront] + (uint32_t)game.spreadTable[game.spreadRear];
+    game.spreadTable[game.spreadFront] = (int32_t)value;
+    if (++game.spreadFront >= SPREAD_WORDS) game.spreadFront = 0;
+    if (++game.spreadRear >= SPREAD_WORDS) game.spreadRear = 0;
+    return (int)(value >> 1);
+}
+
 // The heading's direction across the field: positive toward +y.
 static double headingAcross() { return sin(game.ballAngle / 180 * PI); }
 
@@ -73,7 +106,7 @@ void stepBall() {
             game.computerTracking = 0;
             hit = true;
             if (game.vsComputer) {
-                int spread = rand() % 40;
+                int spread = drawSpread() % 40;
                 if (spread > 20) spread -= 40;
                 game.ballAngle += spread;
             }
@@ -91,8 +124,10 @@ void stepBall() {
     // A middle hit mirrors the heading with a small spread, and the hitting
     // player may bend it with their up or down key.
     if (hit && !edge) {
-        srand(platform.getTicks());
-        int spread = rand() % 20;
+        // A local match reseeds from the clock at every middle hit; a match in
+        // fixed steps draws on from the seed its start gave.
+        if (!game.stepsFixed) seedSpread(matchTicks());
+        int spread = drawSpread() % 20;
         if (spread > 10) spread -= 20;
         game.ballAngle += spread;
 
@@ -124,8 +159,10 @@ void stepBall() {
     bool intoUpperBoard = game.ballY >= BOARD_TOUCH && headingAcross() > 0;
     bool intoLowerBoard = game.ballY <= -BOARD_TOUCH && headingAcross() < 0;
     if (intoUpperBoard || intoLowerBoard) {
-        playBoardSound();
-        game.matchSounds[MATCH_SOUND_BOARD]++;  // counted for a guest, whose own switch decides
+        // A match in fixed steps runs silently, maybe more than once for the same
+        // step: its driver plays what the counts say, once.
+        if (!game.stepsFixed) playBoardSound();
+        game.matchSounds[MATCH_SOUND_BOARD]++;
         game.ballAngle = 360 - game.ballAngle;
     }
 
@@ -145,7 +182,7 @@ void stepBall() {
             game.ballX = (float)P2_LINE;
             game.ballVelX = 0;
         }
-        playBatSound();
+        if (!game.stepsFixed) playBatSound();
         game.matchSounds[MATCH_SOUND_BAT]++;
     }
 }

@@ -41,7 +41,7 @@ static void p2Carries() {
     if (!game.ballInPlay && game.ballX >= P2_HOLDS_FROM) game.ballY = game.p2BatY;
 }
 
-static void moveBats() {
+void moveBats() {
     double step = game.frameDelta / game.difficulty * 0.01;
 
     if (p1HoldsUp()) {
@@ -66,7 +66,7 @@ static void moveBats() {
         game.ballInPlay = 1;
 }
 
-static void moveCamera() {
+void moveCamera() {
     float turn = game.frameDelta / 20 * 2.5f;
     if (keyIsHeld(GLUT_KEY_LEFT)) game.camAngleY -= turn;
     if (keyIsHeld(GLUT_KEY_RIGHT)) game.camAngleY += turn;
@@ -82,7 +82,7 @@ void moveBatsAndCamera() {
     if (!game.matchActive) return;
     if (game.cameraMode)
         moveCamera();
-    else if (game.netRole != NET_ROLE_GUEST)  // a guest's bats are where its host says
+    else
         moveBats();
 }
 

@@ -3,3 +3,6 @@
 
 void moveBatsAndCamera();
 void moveComputerBat();
+// Its two halves: the bats and the serve from what the players hold, and the camera from its fixed keys.
+void moveBats();
+void moveCamera();

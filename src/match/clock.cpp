@@ -6,7 +6,6 @@
 #include "input/pads.h"
 #include "match/bats.h"
 #include "match/flow.h"
-#include "net/session.h"
 
 // Every movement is scaled by the step time, capped so that a slow frame never
 // moves the game by more than this.
@@ -14,16 +13,37 @@ static const float MAX_FRAME_DELTA = 15.0f;
 
 void onIdle() {
     pollPads();
-    receiveNetwork();
     updateFrameDelta();
     countFrames();
     game.animClockMs += game.frameDelta;
     if (game.introActive) stepIntro();
-    // A guest's match is played by its host: the guest only draws what it is sent.
-    if (!game.cameraMode && game.matchActive && game.netRole != NET_ROLE_GUEST) stepMatch();
+    if (game.matchActive) beginLiveStep();
+    if (!game.cameraMode && game.matchActive) stepMatch();
     moveBatsAndCamera();
-    sendNetwork();
     platform.postRedisplay();
+}
+
+// A live local match notes what its step reads: the tick of the frame, what
+// each player holds (keys and pads do not change within an idle step), and
+// whether camera mode holds the match still.
+void beginLiveStep() {
+    StepInput& input = game.stepInput;
+    input.tick = game.frameTick;
+    input.holds[0] = keysAndPadHold(1);
+    input.holds[1] = game.p2Human ? keysAndPadHold(2) : 0;  // the computer's bat reads no keys
+    input.paused = game.cameraMode;
+    input.readings = 0;
+    input.readingsUsed = 0;
+    game.stepInputGiven = 0;
+    game.matchStep++;
+}
+
+uint32_t matchTicks() {
+    StepInput& input = game.stepInput;
+    if (game.stepInputGiven) return input.readingsUsed < input.readings ? input.reading[input.readingsUsed++] : input.tick;
+    uint32_t now = platform.getTicks();
+    if (input.readings < STEP_READINGS) input.reading[input.readings++] = now;
+    return now;
 }
 
 void updateFrameDelta() {
@@ -47,7 +67,16 @@ void countFrames() {
 }
 
 void runPointDelay() {
-    game.pointDelayTick = platform.getTicks();
+    // In fixed steps the wait is counted in steps: 150 of them.
+    if (game.stepsFixed) {
+        game.pointDelayMs += FIXED_STEP_MS;
+        if (game.pointDelayMs >= 1500) {
+            game.pointDelayMs = 0;
+            game.pointDelayDone = 1;
+        }
+        return;
+    }
+    game.pointDelayTick = matchTicks();
     // A new run counts its first call as 1 ms, which also marks the timer as running.
     if (game.pointDelayMs == 0) game.pointDelayLastTick = game.pointDelayTick - 1;
     game.pointDelayMs += game.pointDelayTick - game.pointDelayLastTick;

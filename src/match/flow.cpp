@@ -11,7 +11,6 @@
 #include "match/ball.h"
 #include "match/bats.h"
 #include "match/clock.h"
-#include "net/session.h"
 
 // The ball has left the field once it is beyond one of these lines.
 static const double OUT_BEHIND_P1 = -0.17;
@@ -26,6 +25,7 @@ static const int INTRO_SHAKES = 16;
 static const int GAMES_TO_WIN = 3;
 // How long the last frame, with "GAME OVER", stays before the menu returns.
 static const uint32_t GAME_OVER_STAND_STILL_MS = 1500;
+static const int GAME_OVER_STEPS = GAME_OVER_STAND_STILL_MS / FIXED_STEP_MS;
 
 void stepIntro() {
     // Slide in: both logos travel 0.3 units per millisecond toward the middle.
@@ -69,6 +69,39 @@ void stepIntro() {
     }
 }
 
+// The playground's two coloured lights and the shared ambient light.
+static void setPlaygroundLights(const f32* light1Color, const f32* light2Color) {
+    glLightf(GL_LIGHT1, GL_QUADRATIC_ATTENUATION, 0.2f);
+    glLightfv(GL_LIGHT1, GL_DIFFUSE, light1Color);
+    glLightf(GL_LIGHT2, GL_QUADRATIC_ATTENUATION, 0.2f);
+    glLightfv(GL_LIGHT2, GL_DIFFUSE, light2Color);
+    glLightfv(GL_LIGHT3, GL_AMBIENT, game.light3Ambient);
+}
+
+// Fades the playground's music in on its channel; it repeats for ever.
+static void fadeInGroundMusic(int chunk) {
+    if (game.music)
+        platform.fadeInChannelTimed(CHANNEL_GROUND_MUSIC, game.soundChunks[chunk], -1, 1000, -1);
+}
+
+void startMatch() {
+    if (game.music) platform.fadeOutChannel(CHANNEL_MENU_MUSIC, 1000);
+    if (game.playground == 2) {
+        setPlaygroundLights(game.ground2Light1Color, game.ground2Light2Color);
+        loadPlayground2Textures();
+        fadeInGroundMusic(SOUND_GROUND2_MUSIC);
+    }
+    if (game.playground == 1) {
+        setPlaygroundLights(game.ground1Light1Color, game.ground1Light2Color);
+        loadPlayground1Textures();
+        fadeInGroundMusic(SOUND_GROUND1_MUSIC);
+    }
+    game.menuActive = 0;
+    resetMatch();
+    game.matchActive = 1;
+    platform.setCursor(GLUT_CURSOR_NONE);  // no pointer during play
+}
+
 void resetMatch() {
     game.p1BatY = 0;
     game.p2BatY = 0;
@@ -84,14 +117,23 @@ void resetMatch() {
     game.p2Games = 0;
     game.ballInPlay = 0;
     game.pointDelayMs = 0;  // a pending after-point wait must not carry into the new match
+    // A new match counts its own steps and sounds, in the local way until told otherwise.
+    game.pointDelayDone = 0;
+    game.computerTracking = 0;
+    for (u8& count : game.matchSounds) count = 0;
+    game.stepsFixed = 0;
+    game.matchStep = 0;
+    game.gameOverSteps = 0;
+    game.matchOver = 0;
+    game.stepInputGiven = 0;
 }
 
 void returnToMenu() {
-    endNetworkMatch();
     if (game.playground == 2) freePlayground2Textures();
     if (game.playground == 1) freePlayground1Textures();
     game.matchActive = 0;
     game.cameraMode = 0;
+    game.stepInputGiven = 0;
     releasePads();  // the next match starts with nothing held
     game.menuActive = 1;
     platform.setCursor(GLUT_CURSOR_RIGHT_ARROW);
@@ -100,7 +142,6 @@ void returnToMenu() {
         platform.fadeOutChannel(CHANNEL_GROUND_MUSIC, 1000);
         fadeInMenuMusic();
     }
-    if (game.netRole == NET_ROLE_GUEST) showWaitingScreen();  // a guest has no menu
 }
 
 // The playground's out sound, once per point.
@@ -116,7 +157,7 @@ static void creditPoint(i32* winnerPoints) {
     runPointDelay();
     *winnerPoints += game.pointPending;
     if (game.pointPending > 0) {
-        playOutSound();
+        if (!game.stepsFixed) playOutSound();  // in fixed steps its driver plays it, once
         game.matchSounds[MATCH_SOUND_OUT]++;
     }
     game.pointPending = 0;
@@ -135,10 +176,31 @@ static void setUpRally(float ballX, float ballAngle) {
     game.p2BatY = 0;
 }
 
-// The games are settled by the score display while it draws; once a side has
-// won the match, the last frame stays on screen a moment before the menu returns.
+// Five points win a game. Points are settled in the step that scores them,
+// and again when a frame is drawn; settling from 5 up keeps a game (and the
+// match) from running on for ever should two points ever come between settlings.
+void settleGames() {
+    if (game.p1Points >= 5) {
+        game.p1Points = 0;
+        game.p2Points = 0;
+        game.p1Games += 1;
+    }
+    if (game.p2Points >= 5) {
+        game.p2Points = 0;
+        game.p1Points = 0;
+        game.p2Games += 1;
+    }
+}
+
+// Once a side has won the match, the last frame stays on screen a moment before
+// the menu returns. A local match stands the whole program still; a match in
+// fixed steps counts the moment in steps, and its driver then leaves it.
 static void checkMatchOver() {
     if (game.p1Games != GAMES_TO_WIN && game.p2Games != GAMES_TO_WIN) return;
+    if (game.stepsFixed) {
+        game.gameOverSteps = GAME_OVER_STEPS;
+        return;
+    }
     platform.delay(GAME_OVER_STAND_STILL_MS);
     returnToMenu();
 }
@@ -176,4 +238,21 @@ void stepMatch() {
         game.ballInPlay = 0;
         checkMatchOver();
     }
+    // The score is settled here, so that a match played without frames (a
+    // replay checked headless, a network step run again) counts its games alike.
+    settleGames();
+}
+
+void runGivenStep() {
+    game.stepInputGiven = 1;
+    game.stepInput.readingsUsed = 0;
+    game.animClockMs += game.frameDelta;
+    if (game.gameOverSteps > 0) {
+        // "GAME OVER" stands: nothing moves until the count runs out.
+        if (--game.gameOverSteps == 0) game.matchOver = 1;
+    } else if (!game.stepInput.paused && !game.matchOver) {
+        stepMatch();
+        if (game.matchActive && game.gameOverSteps == 0) moveBats();
+    }
+    game.matchStep++;
 }

@@ -1,13 +1,22 @@
-// Network play: a host runs the match, its one guest plays player 2 and draws what the host sends.
+// Network play: both games run the match in fixed steps; each answers its own player at once and rolls back for late keys.
 //
-// The host decides everything: it plays a network match exactly as a local
-// two-player match, with player 2's keys held by what the guest sends. The
-// guest sends only its name and what it holds, and draws the states the host
-// sends, at most one per host step and a hundred a second.
+// The host chooses when a match starts, its playground, its difficulty and the
+// seed of the ball's spread; from then on both sides run the same match, step
+// by step (10 ms of game time each). Each side takes its own player's holds at
+// once and sends them stamped with their steps, every packet repeating what
+// the other side has not yet acknowledged. The other side's holds are
+// predicted to be the last ones known; when the true ones for an earlier step
+// differ, the match goes back to the copy kept before that step and the steps
+// since are run again. A side never runs more than NET_WINDOW steps beyond
+// what it knows of the other, and one that keeps ahead slows a little. The
+// sides compare checksums of the steps both know; should they ever differ,
+// the guest takes the host's match.
 #include "net/session.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include <GL/freeglut.h>
@@ -15,17 +24,15 @@
 #include "app/game_state.h"
 #include "app/platform.h"
 #include "assets/sound.h"
+#include "input/pads.h"
 #include "match/ball.h"
+#include "match/bats.h"
+#include "match/clock.h"
 #include "match/flow.h"
-#include "menu/clicks.h"
 #include "net/protocol.h"
 
-static_assert((int)GUEST_HOLDS_UP == (int)NET_HOLD_UP && (int)GUEST_HOLDS_DOWN == (int)NET_HOLD_DOWN &&
-                  (int)GUEST_HOLDS_PASS == (int)NET_HOLD_PASS,
-              "the held bits travel as they are kept");
-
-// The state goes out at most this often (a hundred times a second).
-static const uint32_t STATE_INTERVAL_MS = 10;
+// Holds go out at most this often (a hundred times a second, once per step).
+static const uint32_t SEND_INTERVAL_MS = 10;
 // A connection not made within this long is given up: at start the guest ends,
 // later it tries again.
 static const uint32_t CONNECT_WAIT_MS = 8000;
@@ -33,6 +40,18 @@ static const uint32_t CONNECT_WAIT_MS = 8000;
 // twice a second; silent for this long, it is gone. The library's own timeout
 // backs off as it retries and may take twice as long to say so.
 static const uint32_t SILENCE_LIMIT_MS = 4000;
+// Game time banked while waiting for the other side is kept to ten steps, so a
+// side that waited catches up without racing.
+static const uint32_t BANK_TENTHS_MAX = 10 * FIXED_STEP_MS * 10;
+// A frame longer than this (a stall) counts as this long.
+static const uint32_t FRAME_MS_MAX = 100;
+// A correction of the ball larger than this (a rally set up a step sooner or
+// later) is shown at once rather than faded out.
+static const float FADE_LIMIT = 0.3f;
+// How long a correction takes to fade to half on screen.
+static const float FADE_HALF_MS = 16.0f;
+// The host sends its match when checksums differ, at most this often (in steps).
+static const uint32_t RESYNC_GAP = 50;
 
 static bool isHost() { return game.netRole == NET_ROLE_HOST; }
 static bool isGuest() { return game.netRole == NET_ROLE_GUEST; }
@@ -41,6 +60,7 @@ static void send(int channel, const uint8_t* data, size_t length, bool reliable)
     if (!game.netPeer || !game.netConnected) return;
     platform.netSend(game.netPeer, channel, data, length, reliable ? 1 : 0);
     platform.netFlush(game.netHost);
+    game.netBytesOut += (u32)length;
 }
 
 // ---- Start ---------------------------------------------------------------------
@@ -65,6 +85,8 @@ static void connectToHost() {
 
 void startNetwork() {
     if (game.netRole == NET_ROLE_NONE) return;
+    const char* stats = getenv("TARVO_NET_STATS");
+    game.netStatsWanted = stats && *stats && strcmp(stats, "0") != 0;
     if (platform.netStart() != 0) {
         networkFails("cannot start the network");
         return;
@@ -92,6 +114,289 @@ void startNetwork() {
     connectToHost();
 }
 
+// ---- The match in steps ------------------------------------------------------------
+
+// Player 1 is the host's, player 2 the guest's.
+static MatchState& liveMatch() { return game; }
+
+// The match as it stood before step `step`: the live one for the step about to
+// run, a kept copy for the NET_RING steps before it.
+static const MatchState& matchBefore(uint32_t step) {
+    if (step == game.matchStep) return liveMatch();
+    return game.netSaved[step % NET_RING];
+}
+
+// What this side's player holds for the next step. The host's camera mode holds
+// the match still for both; a guest in camera mode turns only its own view, and
+// its keys then hold nothing.
+static u8 ownHolds() {
+    if (isHost()) return game.cameraMode ? (u8)HOLD_PAUSE : keysAndPadHold(1);
+    if (game.cameraMode) return 0;
+    return keysAndPadHold(1) | keysAndPadHold(2);  // either of the guest's key sets, or either pad
+}
+
+// The other side's holds for a step: the true ones once known, else the last known.
+static u8 otherHolds(uint32_t step) {
+    if (step < game.netOtherKnown) return game.netOtherHolds[step % NET_HOLDS_RING];
+    if (game.netOtherKnown == 0) return 0;
+    return game.netOtherHolds[(game.netOtherKnown - 1) % NET_HOLDS_RING];
+}
+
+static void runNetworkStep(uint32_t step) {
+    game.netSaved[step % NET_RING] = liveMatch();
+    const u8 own = game.netOwnHolds[step % NET_HOLDS_RING];
+    const u8 other = otherHolds(step);
+    game.netOtherUsed[step % NET_HOLDS_RING] = other;
+    const u8 host = isHost() ? own : other;
+    const u8 guest = isHost() ? other : own;
+    StepInput& input = game.stepInput;
+    input.holds[0] = host & (HOLD_UP | HOLD_DOWN | HOLD_PASS);
+    input.holds[1] = guest & (HOLD_UP | HOLD_DOWN | HOLD_PASS);
+    input.paused = (host & HOLD_PAUSE) != 0;
+    input.readings = 0;
+    input.tick = 0;
+    game.frameDelta = FIXED_STEP_MS;
+    runGivenStep();
+}
+
+// The other side's bat, as this side sees it.
+static f32& otherBat() { return isHost() ? game.p2BatY : game.p1BatY; }
+
+// Goes back to the earliest step run with a wrong prediction and runs the steps
+// since again. What the picture jumps by is faded out over a few frames.
+static void rollBack() {
+    uint32_t from = game.netRollFrom;
+    game.netRollFrom = NET_NO_STEP;
+    const uint32_t to = game.matchStep;
+    if (from >= to) return;
+    if (to - from > NET_RING) from = to - NET_RING;  // never: the window keeps it nearer
+    const float ballX = game.ballX, ballY = game.ballY, bat = otherBat();
+    liveMatch() = game.netSaved[from % NET_RING];
+    for (uint32_t step = from; step < to; step++) runNetworkStep(step);
+
+    game.netRollbacks++;
+    if (to - from > game.netDeepestRoll) game.netDeepestRoll = to - from;
+    const float ballJump = hypotf(game.ballX - ballX, game.ballY - ballY);
+    const float batJump = fabsf(otherBat() - bat);
+    if (ballJump > 1e-6f || batJump > 1e-6f) {
+        game.netCorrections++;
+        game.netBallJumpSum += ballJump;
+        game.netBatJumpSum += batJump;
+        if (ballJump > game.netBallJumpMax) game.netBallJumpMax = ballJump;
+        if (batJump > game.netBatJumpMax) game.netBatJumpMax = batJump;
+    }
+    if (ballJump < FADE_LIMIT) {
+        game.netShownBallX += ballX - game.ballX;
+        game.netShownBallY += ballY - game.ballY;
+    } else {
+        game.netShownBallX = game.netShownBallY = 0;
+    }
+    game.netShownBatY += bat - otherBat();
+}
+
+// Checksums of the steps both sides now know, each taken as it becomes known.
+static void settleKnownSteps() {
+    uint32_t known = game.matchStep < game.netOtherKnown ? game.matchStep : game.netOtherKnown;
+    while (game.netConfirmed < known) {
+        game.netConfirmed++;
+        game.netSums[game.netConfirmed % NET_HOLDS_RING] = matchChecksum(matchBefore(game.netConfirmed));
+    }
+}
+
+// Each sound whose count moved since the last frame plays once; a count that a
+// correction took back is only noted, so the next true sound is heard.
+static void playCountedSounds() {
+    void (*const play[MATCH_SOUNDS])() = {playBatSound, playBoardSound, playOutSound};
+    for (int kind = 0; kind < MATCH_SOUNDS; kind++) {
+        const u8 gained = (u8)(game.matchSounds[kind] - game.netSoundsPlayed[kind]);
+        if (gained > 0 && gained < 128) play[kind]();
+        game.netSoundsPlayed[kind] = game.matchSounds[kind];
+    }
+}
+
+static void fadeCorrections(uint32_t elapsed) {
+    const float keep = powf(0.5f, (float)elapsed / FADE_HALF_MS);
+    game.netShownBallX *= keep;
+    game.netShownBallY *= keep;
+    game.netShownBatY *= keep;
+}
+
+static void printStats() {
+    if (!game.netStatsWanted) return;
+    const double seconds = (platform.getTicks() - game.netStartTick) / 1000.0;
+    const double minutes = seconds > 0 ? seconds / 60 : 1;
+    const unsigned n = game.netCorrections ? game.netCorrections : 1;
+    fprintf(stderr,
+            "Network stats: %u steps in %.1f s; %u roll-backs, deepest %u steps; %u corrections (%.1f a minute), "
+            "ball jump mean %.4f max %.4f, other bat jump mean %.4f max %.4f; %u waits; %u bytes out (%.0f/s), "
+            "%u in (%.0f/s); %u taken from the host\n",
+            (unsigned)game.matchStep, seconds, (unsigned)game.netRollbacks, (unsigned)game.netDeepestRoll,
+            (unsigned)game.netCorrections, game.netCorrections / minutes, game.netBallJumpSum / n, game.netBallJumpMax,
+            game.netBatJumpSum / n, game.netBatJumpMax, (unsigned)game.netWaits, (unsigned)game.netBytesOut,
+            seconds > 0 ? game.netBytesOut / seconds : 0.0, (unsigned)game.netBytesIn,
+            seconds > 0 ? game.netBytesIn / seconds : 0.0, (unsigned)game.netResyncs);
+}
+
+// Leaves the network match: told to the other side when this side ends it.
+static void endNetworkMatch(bool tell) {
+    if (!game.netMatch) return;
+    printStats();
+    if (tell) {
+        uint8_t packet[NET_PACKET_MAX];
+        send(NET_RELIABLE, packet, writeMatchEnd(packet), true);
+    }
+    game.netMatch = 0;
+    game.netShownBallX = game.netShownBallY = game.netShownBatY = 0;
+    if (isGuest()) game.difficulty = game.netOwnDifficulty;
+    if (game.matchActive) returnToMenu();
+    if (isGuest()) showWaitingScreen();  // a guest has no menu
+}
+
+// One frame of a network match: the steps that game time calls for, after
+// going back for any late keys; then the sounds, this side's camera, and the end
+// once both sides know the match is over.
+static void networkFrame() {
+    pollPads();
+    updateFrameDelta();
+    countFrames();
+    const float frameDelta = game.frameDelta;
+    uint32_t elapsed = game.frameTick - game.netLastFrameTick;
+    game.netLastFrameTick = game.frameTick;
+    if (elapsed > FRAME_MS_MAX) elapsed = FRAME_MS_MAX;
+    // Ahead of the other side by a step or more (half the difference of what
+    // each sees of the other): this side runs at nine tenths of the pace.
+    const int32_t lead = (int32_t)(game.matchStep - game.netOtherStep) - game.netOtherAhead;
+    game.netClockTenths += elapsed * (lead >= 2 ? 9 : 10);
+
+    rollBack();
+    settleKnownSteps();
+    while (game.netClockTenths >= FIXED_STEP_MS * 10 && !game.matchOver) {
+        if (game.matchStep >= game.netOtherKnown + NET_WINDOW) {
+            game.netWaits++;  // too far beyond what the other side has told: wait for it
+            break;
+        }
+        game.netOwnHolds[game.matchStep % NET_HOLDS_RING] = ownHolds();
+        runNetworkStep(game.matchStep);
+        game.netClockTenths -= FIXED_STEP_MS * 10;
+        settleKnownSteps();
+    }
+    if (game.netClockTenths > BANK_TENTHS_MAX) game.netClockTenths = BANK_TENTHS_MAX;
+    game.frameDelta = frameDelta;
+
+    playCountedSounds();
+    fadeCorrections(elapsed);
+    if (game.cameraMode) moveCamera();
+    if (matchBefore(game.netConfirmed).matchOver) endNetworkMatch(true);
+    platform.postRedisplay();
+}
+
+// Both sides set up the same match: fixed steps, the host's seed, the ground's
+// animation from its first frame, and nothing known yet of the other side.
+static void beginStepping(const NetMatchStart& start) {
+    game.stepsFixed = 1;
+    game.animFrame = 0;
+    game.animClockMs = 0;
+    game.pointDelayTick = game.pointDelayLastTick = 0;
+    seedSpread(start.seed);
+    game.netMatch = 1;
+    game.netMatchNumber = start.number;
+    game.netOtherKnown = game.netOtherHas = game.netOtherStep = 0;
+    game.netOtherAhead = 0;
+    game.netRollFrom = NET_NO_STEP;
+    game.netClockTenths = 0;
+    game.netLastFrameTick = platform.getTicks();
+    game.netConfirmed = 0;
+    game.netResyncStep = 0;
+    for (u8& played : game.netSoundsPlayed) played = 0;
+    game.netShownBallX = game.netShownBallY = game.netShownBatY = 0;
+    game.netCorrections = game.netRollbacks = game.netDeepestRoll = game.netWaits = 0;
+    game.netBallJumpMax = game.netBallJumpSum = game.netBatJumpMax = game.netBatJumpSum = 0;
+    game.netBytesOut = game.netBytesIn = 0;
+    game.netStartTick = platform.getTicks();
+}
+
+// The holds this side has run and the other side does not yet have, as runs of
+// equal holds, with what this side has of the other's and its newest checksum.
+static void sendHolds() {
+    uint32_t now = platform.getTicks();
+    if (now - game.netLastSendTick < SEND_INTERVAL_MS) return;
+    game.netLastSendTick = now;
+    NetHolds out = {};
+    out.match = game.netMatchNumber;
+    out.step = game.matchStep;
+    out.known = game.netOtherKnown;
+    uint32_t from = game.netOtherHas < game.matchStep ? game.netOtherHas : game.matchStep;
+    if (game.matchStep - from > NET_HOLDS_RING - NET_RING) from = game.matchStep - (NET_HOLDS_RING - NET_RING);
+    out.from = from;
+    int32_t ahead = (int32_t)(game.matchStep - game.netOtherStep);
+    out.ahead = (int8_t)(ahead > 127 ? 127 : ahead < -128 ? -128 : ahead);
+    out.sumStep = game.netConfirmed;
+    out.sum = game.netSums[game.netConfirmed % NET_HOLDS_RING];
+    for (uint32_t step = from; step < game.matchStep && out.runs < NET_RUNS_MAX; step++) {
+        const u8 held = game.netOwnHolds[step % NET_HOLDS_RING];
+        if (out.runs > 0 && out.runHolds[out.runs - 1] == held && out.runLength[out.runs - 1] < 255) {
+            out.runLength[out.runs - 1]++;
+        } else if (out.runs < NET_RUNS_MAX) {
+            out.runHolds[out.runs] = held;
+            out.runLength[out.runs] = 1;
+            out.runs++;
+        }
+    }
+    uint8_t packet[NET_PACKET_MAX];
+    send(NET_HOLDS_CHANNEL, packet, writeHolds(packet, out), false);
+}
+
+// The host's settled match, sent when the guest's checksum differs from its own.
+static void sendMatch() {
+    if (game.netResyncStep && game.netConfirmed - game.netResyncStep < RESYNC_GAP) return;
+    game.netResyncStep = game.netConfirmed;
+    uint8_t packet[NET_PACKET_MAX];
+    send(NET_RELIABLE, packet, writeMatchState(packet, game.netConfirmed, matchBefore(game.netConfirmed)), true);
+}
+
+static void holdsArrive(const NetHolds& in) {
+    if (in.match != game.netMatchNumber) return;  // late word of an earlier match
+    if (in.step > game.netOtherStep) {
+        game.netOtherStep = in.step;
+        game.netOtherAhead = in.ahead;
+    }
+    if (in.known > game.netOtherHas) game.netOtherHas = in.known < game.matchStep ? in.known : game.matchStep;
+    // Holds are taken in order from the first step not yet known; a step run
+    // with another prediction is run again.
+    const uint32_t room = game.matchStep + (NET_HOLDS_RING - NET_RING);
+    uint32_t step = in.from;
+    for (int run = 0; run < in.runs; run++) {
+        for (int i = 0; i < in.runLength[run]; i++, step++) {
+            if (step != game.netOtherKnown || step >= room) continue;
+            game.netOtherHolds[step % NET_HOLDS_RING] = in.runHolds[run];
+            if (step < game.matchStep && game.netOtherUsed[step % NET_HOLDS_RING] != in.runHolds[run] &&
+                step < game.netRollFrom)
+                game.netRollFrom = step;
+            game.netOtherKnown++;
+        }
+    }
+    // The host compares the guest's checksum with its own for the same step.
+    if (isHost() && in.sumStep > 0 && in.sumStep <= game.netConfirmed &&
+        game.netConfirmed - in.sumStep < NET_HOLDS_RING - NET_WINDOW &&
+        game.netSums[in.sumStep % NET_HOLDS_RING] != in.sum)
+        sendMatch();
+}
+
+// The guest takes the host's match as it stood after `step` steps and runs its
+// own steps since again on top of it.
+static void takeHostMatch(uint32_t step, const MatchState& match) {
+    if (step > game.matchStep || game.matchStep - step >= NET_RING) return;  // a later one will come
+    const uint32_t to = game.matchStep;
+    fprintf(stderr, "Network: the match went out of step with the host's at step %u; took the host's\n",
+            (unsigned)step);
+    game.netResyncs++;
+    liveMatch() = match;
+    for (uint32_t s = step; s < to; s++) runNetworkStep(s);
+    game.netRollFrom = NET_NO_STEP;
+    if (game.netConfirmed > step) game.netConfirmed = step;
+    settleKnownSteps();
+}
+
 // ---- The host ------------------------------------------------------------------
 
 bool waitingForGuest() { return isHost() && game.p2Human && !game.netConnected; }
@@ -110,17 +415,15 @@ static void guestArrives(const NetEvent& event) {
     game.netPeer = event.peer;
     game.netConnected = 1;
     game.netGuestLeft = 0;
-    game.netHolds = 0;
     std::strcpy(game.netRemoteName, "player 2");  // until the guest gives its own
 }
 
 static void guestLeaves() {
     game.netPeer = nullptr;
     game.netConnected = 0;
-    game.netHolds = 0;
     game.netGuestLeft = 1;
     fprintf(stderr, "Network: player 2 left\n");
-    if (game.netMatch && game.matchActive) returnToMenu();
+    endNetworkMatch(false);
 }
 
 static void hostReceives(const NetEvent& event) {
@@ -131,12 +434,15 @@ static void hostReceives(const NetEvent& event) {
         break;
     case NET_EVENT_RECEIVE: {
         if (event.peer != game.netPeer || !game.netConnected) break;  // a refused peer's last words
+        game.netBytesIn += (u32)event.length;
         char name[NET_NAME_BYTES + 1];
-        uint8_t holds;
+        NetHolds holds;
         if (readHello(event.bytes, event.length, name)) {
             std::strcpy(game.netRemoteName, name);
         } else if (readHolds(event.bytes, event.length, &holds)) {
-            game.netHolds = holds;
+            if (game.netMatch) holdsArrive(holds);
+        } else if (readMatchEnd(event.bytes, event.length)) {
+            endNetworkMatch(false);
         }
         break;  // anything else is dropped unread
     }
@@ -144,43 +450,24 @@ static void hostReceives(const NetEvent& event) {
     }
 }
 
-void beginNetworkMatch() {
-    if (!isHost()) return;  // a guest's match begins with its host's word
-    game.netMatch = game.p2Human && game.netConnected;
-    if (!game.netMatch) return;
-    game.netSequence = 0;
-    game.netHolds = 0;
-    game.netLastSendTick = platform.getTicks() - STATE_INTERVAL_MS;
+bool beginNetworkMatch() {
+    if (!isHost() || !game.p2Human || !game.netConnected) return false;
+    NetMatchStart start;
+    start.playground = game.playground;
+    std::memset(start.name, 0, sizeof start.name);
+    std::memcpy(start.name, game.p1name, NET_NAME_BYTES);  // a name holds at most 8 characters
+    start.difficulty = game.difficulty;
+    // Any seed will do; the clock gives each match its own.
+    start.seed = platform.getTicks() * 2654435761u + 1;
+    start.number = (uint8_t)(game.netMatchNumber + 1);
+    startMatch();
+    beginStepping(start);
     uint8_t packet[NET_PACKET_MAX];
-    send(NET_RELIABLE, packet, writeMatchStart(packet, game.playground, game.p1name), true);
+    send(NET_RELIABLE, packet, writeMatchStart(packet, start), true);
+    return true;
 }
 
-static float clamp(float value, float low, float high) { return value < low ? low : value > high ? high : value; }
-static uint8_t atMost(int value, int most) { return (uint8_t)(value < 0 ? 0 : value > most ? most : value); }
-
-static void sendState() {
-    uint32_t now = platform.getTicks();
-    if (now - game.netLastSendTick < STATE_INTERVAL_MS) return;
-    game.netLastSendTick = now;
-    NetState state;
-    state.sequence = ++game.netSequence;
-    // A ball far beyond an end line (a very fast pace) is shown at the edge of what can be seen.
-    state.ballX = clamp(game.ballX, NET_BALL_X_MIN, NET_BALL_X_MAX);
-    state.ballY = clamp(game.ballY, -NET_BALL_Y_LIMIT, NET_BALL_Y_LIMIT);
-    state.p1BatY = clamp(game.p1BatY, -NET_BAT_LIMIT, NET_BAT_LIMIT);
-    state.p2BatY = clamp(game.p2BatY, -NET_BAT_LIMIT, NET_BAT_LIMIT);
-    state.p1Points = atMost(game.p1Points, NET_POINTS_MAX);
-    state.p2Points = atMost(game.p2Points, NET_POINTS_MAX);
-    state.p1Games = atMost(game.p1Games, NET_GAMES_MAX);
-    state.p2Games = atMost(game.p2Games, NET_GAMES_MAX);
-    state.animFrame = atMost(game.animFrame, NET_FRAMES - 1);
-    state.flags = (game.ballInPlay ? NET_BALL_IN_PLAY : 0) | (game.cameraMode ? NET_PAUSED : 0);
-    state.batSounds = game.matchSounds[MATCH_SOUND_BAT];
-    state.boardSounds = game.matchSounds[MATCH_SOUND_BOARD];
-    state.outSounds = game.matchSounds[MATCH_SOUND_OUT];
-    uint8_t packet[NET_PACKET_MAX];
-    send(NET_STATE_CHANNEL, packet, writeState(packet, state), false);
-}
+void leaveNetworkMatch() { endNetworkMatch(true); }
 
 void closeNetwork() {
     if (game.netPeer && game.netConnected) {
@@ -201,48 +488,21 @@ static void hostGone(const char* why) {
     fprintf(stderr, "Network: %s\n", why);
     game.netPeer = nullptr;
     game.netConnected = 0;
-    if (game.netMatch && game.matchActive) returnToMenu();
+    endNetworkMatch(false);
     connectToHost();
 }
 
-// Plays each sound whose count moved since the last state, as the host's own
-// match would; the guest's own effects switch decides.
-static void playCountedSounds(const NetState& state) {
-    const uint8_t counts[MATCH_SOUNDS] = {state.batSounds, state.boardSounds, state.outSounds};
-    void (*const play[MATCH_SOUNDS])() = {playBatSound, playBoardSound, playOutSound};
-    for (int kind = 0; kind < MATCH_SOUNDS; kind++) {
-        if (counts[kind] != game.matchSounds[kind]) play[kind]();
-        game.matchSounds[kind] = counts[kind];
-    }
-}
-
-static void applyState(const NetState& state) {
-    if (state.sequence <= game.netSequence) return;  // older than what is shown
-    game.netSequence = state.sequence;
-    game.ballX = state.ballX;
-    game.ballY = state.ballY;
-    game.p1BatY = state.p1BatY;
-    game.p2BatY = state.p2BatY;
-    game.p1Points = state.p1Points;
-    game.p2Points = state.p2Points;
-    game.p1Games = state.p1Games;
-    game.p2Games = state.p2Games;
-    game.animFrame = state.animFrame;
-    game.ballInPlay = (state.flags & NET_BALL_IN_PLAY) != 0;
-    playCountedSounds(state);
-}
-
-static void matchBegins(int playground, const char* hostName) {
-    std::strcpy(game.netRemoteName, hostName);
-    game.playground = playground;
+// The host's match begins: its playground and difficulty, two players, the guest as player 2.
+static void matchBegins(const NetMatchStart& start) {
+    std::strcpy(game.netRemoteName, start.name);
+    game.playground = start.playground;
     game.vsComputer = 0;
     game.p2Human = 1;
     game.guestWaiting = 0;
-    game.netMatch = 1;
-    game.netSequence = 0;
-    game.netHolds = 0;
+    game.netOwnDifficulty = game.difficulty;
+    game.difficulty = start.difficulty;
     startMatch();
-    for (u8& count : game.matchSounds) count = 0;
+    beginStepping(start);
 }
 
 static void refused(uint32_t reason) {
@@ -261,7 +521,6 @@ static void guestReceives(const NetEvent& event) {
         if (event.peer != game.netPeer) break;
         game.netConnected = 1;
         game.netEverConnected = 1;
-        game.netHolds = 0;
         {
             uint8_t packet[NET_PACKET_MAX];
             send(NET_RELIABLE, packet, writeHello(packet, game.p1name), true);
@@ -283,32 +542,24 @@ static void guestReceives(const NetEvent& event) {
     }
     case NET_EVENT_RECEIVE: {
         if (event.peer != game.netPeer || !game.netConnected) break;
-        NetState state;
-        int playground;
-        char name[NET_NAME_BYTES + 1];
-        if (readState(event.bytes, event.length, &state)) {
-            if (game.netMatch && game.matchActive) applyState(state);
-        } else if (readMatchStart(event.bytes, event.length, &playground, name)) {
-            if (!game.matchActive) matchBegins(playground, name);
+        game.netBytesIn += (u32)event.length;
+        NetHolds holds;
+        NetMatchStart start;
+        uint32_t step;
+        MatchState match;
+        if (readHolds(event.bytes, event.length, &holds)) {
+            if (game.netMatch) holdsArrive(holds);
+        } else if (readMatchStart(event.bytes, event.length, &start)) {
+            if (!game.matchActive) matchBegins(start);
         } else if (readMatchEnd(event.bytes, event.length)) {
-            if (game.netMatch && game.matchActive) returnToMenu();
+            endNetworkMatch(false);
+        } else if (readMatchState(event.bytes, event.length, &step, &match)) {
+            if (game.netMatch && match.stepsFixed) takeHostMatch(step, match);
         }
         break;  // anything else is dropped unread
     }
     default: break;
     }
-}
-
-// What the guest's player holds: either of its key sets or either pad. In camera
-// mode the keys turn the guest's own view and hold nothing.
-static uint8_t guestHolds() {
-    if (game.cameraMode || !game.matchActive) return 0;
-    const bool up = keyIsHeld(game.p1Up) || keyIsHeld(game.p2Up) || game.padHolds[0][PAD_UP] || game.padHolds[1][PAD_UP];
-    const bool down =
-        keyIsHeld(game.p1Down) || keyIsHeld(game.p2Down) || game.padHolds[0][PAD_DOWN] || game.padHolds[1][PAD_DOWN];
-    const bool pass =
-        keyIsHeld(game.p1Pass) || keyIsHeld(game.p2Pass) || game.padHolds[0][PAD_PASS] || game.padHolds[1][PAD_PASS];
-    return (up ? NET_HOLD_UP : 0) | (down ? NET_HOLD_DOWN : 0) | (pass ? NET_HOLD_PASS : 0);
 }
 
 void leaveSession() {
@@ -318,7 +569,7 @@ void leaveSession() {
 
 // ---- Every step ------------------------------------------------------------------
 
-void receiveNetwork() {
+static void receiveNetwork() {
     if (game.netRole == NET_ROLE_NONE || !game.netHost) return;
     NetEvent event;
     while (platform.netService(game.netHost, &event) > 0) {
@@ -345,26 +596,13 @@ void receiveNetwork() {
     }
 }
 
-void sendNetwork() {
-    if (isHost() && game.netMatch && game.matchActive) sendState();
-    if (isGuest()) {
-        uint8_t holds = guestHolds();
-        if (holds != game.netHolds) {
-            game.netHolds = holds;
-            uint8_t packet[NET_PACKET_MAX];
-            send(NET_RELIABLE, packet, writeHolds(packet, holds), true);
-        }
-    }
-}
-
-void endNetworkMatch() {
-    if (!game.netMatch) return;
-    game.netMatch = 0;
-    if (isHost()) {
-        uint8_t packet[NET_PACKET_MAX];
-        send(NET_RELIABLE, packet, writeMatchEnd(packet), true);
-        game.netHolds = 0;
-    }
+void onNetworkIdle() {
+    receiveNetwork();
+    if (game.netMatch && game.matchActive)
+        networkFrame();
+    else
+        onIdle();
+    if (game.netMatch && game.matchActive) sendHolds();
 }
 
 const char* matchName(int player) {

@@ -1,20 +1,19 @@
-// Network play: a host runs the match, its one guest plays player 2 and draws what the host sends.
+// Network play: both games run the match in fixed steps; each answers its own player at once and rolls back for late keys.
 #pragma once
 
 // Start-up: a host listens on its port, a guest starts connecting and shows its
 // waiting screen. Ends the program with status 1 when that cannot be done.
 void startNetwork();
-// Each idle step, first: connections made and lost, names, holds, match start
-// and end, and the newest match state.
-void receiveNetwork();
-// Each idle step, last: the host's state of this step, the guest's holds when they changed.
-void sendNetwork();
+// The idle step while a network role is set: connections made and lost,
+// names, holds, the start and end of matches; a network match's steps, or
+// else the game's own idle step; then this side's holds.
+void onNetworkIdle();
 
-// The host starting a match from its menu: against the guest when two players were chosen.
-void beginNetworkMatch();
-// Any side leaving a network match (game over, Escape, a lost connection): the
-// host tells its guest; a guest goes back to its waiting screen afterwards.
-void endNetworkMatch();
+// The host starting a match from its menu: against the guest when two players
+// were chosen and the guest is here (true), else nothing (false).
+bool beginNetworkMatch();
+// The host's Escape in a network match: the guest is told, and both leave it.
+void leaveNetworkMatch();
 void showWaitingScreen();
 // The guest's Escape: it leaves the session and the program ends, its settings untouched.
 void leaveSession();

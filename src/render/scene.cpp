@@ -140,21 +140,24 @@ void drawMatch() {
     callMatchList(LIST_BOARD_ENDS);
 
     // The bat list stands at player 1's end; player 2's is the same bat moved along the field.
+    // In a network match a correction of the other side's bat or the ball is faded
+    // out over a few frames (the shown offsets are 0 otherwise).
+    const bool hostSide = game.netRole == NET_ROLE_HOST;
     glPushMatrix();
-    glTranslatef(0.0f, game.p1BatY, 0.0f);
+    glTranslatef(0.0f, game.p1BatY + (hostSide ? 0.0f : game.netShownBatY), 0.0f);
     bindSlot(SLOT_BAT);
     callMatchList(LIST_BAT);
     glPopMatrix();
 
     glPushMatrix();
-    glTranslatef(0.0f, game.p2BatY, 0.0f);
+    glTranslatef(0.0f, game.p2BatY + (hostSide ? game.netShownBatY : 0.0f), 0.0f);
     glTranslatef(1.55f, 0.0f, 0.0f);
     callMatchList(LIST_BAT);
     glPopMatrix();
 
     // Ball offsets count from where it touches bat 1's front face, mid-height, mid-field.
     glPushMatrix();
-    glTranslatef(game.ballX, game.ballY, 0.0f);
+    glTranslatef(game.ballX + game.netShownBallX, game.ballY + game.netShownBallY, 0.0f);
     glTranslatef(0.275f, 0.5f, 0.125f);
     bindSlot(SLOT_BALL);
     callMatchList(LIST_BALL);

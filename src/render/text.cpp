@@ -9,26 +9,11 @@
 #include <cstdio>
 
 #include "app/game_state.h"
+#include "match/flow.h"
 #include "render/number_text.h"
 
 // Glyphs are 16 wide; the pen moves on by 14, so neighbours overlap a little.
 static const float PEN_ADVANCE = 14.0f;
-
-// Five points win a game. Points are settled when a frame is drawn, and a window
-// that is not shown gets no frames, so a side may pass 5 before the next one;
-// settling from 5 up keeps such a game (and the match) from running on for ever.
-void settleGames() {
-    if (game.p1Points >= 5) {
-        game.p1Points = 0;
-        game.p2Points = 0;
-        game.p1Games += 1;
-    }
-    if (game.p2Points >= 5) {
-        game.p2Points = 0;
-        game.p1Points = 0;
-        game.p2Games += 1;
-    }
-}
 
 void drawText(float x, float y, const char* text) {
     glMatrixMode(GL_MODELVIEW);

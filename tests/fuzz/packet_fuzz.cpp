@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/game_state.h"
 #include "net/protocol.h"
 
 static void check(bool ok, const char* what) {
@@ -26,30 +27,36 @@ static void checkName(const char* name) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t length) {
     uint8_t written[NET_PACKET_MAX];
     char name[NET_NAME_BYTES + 1];
-    uint8_t holds;
-    int playground;
-    NetState state;
+    NetHolds holds;
+    NetMatchStart start;
+    uint32_t step;
+    MatchState match;
     if (readHello(data, length, name)) {
         checkName(name);
         sameBytes(data, length, written, writeHello(written, name));
     }
     if (readHolds(data, length, &holds)) {
-        check((holds & ~NET_HOLD_ALL) == 0, "unknown hold bits taken");
+        uint32_t carried = 0;
+        for (int i = 0; i < holds.runs; i++) {
+            check(holds.runLength[i] > 0 && (holds.runHolds[i] & ~HOLD_BITS) == 0, "a run of no steps or unknown bits");
+            carried += holds.runLength[i];
+        }
+        check(holds.from <= holds.step && holds.step - holds.from >= carried, "holds of steps not run");
         sameBytes(data, length, written, writeHolds(written, holds));
     }
-    if (readMatchStart(data, length, &playground, name)) {
-        check(playground == 1 || playground == 2, "no such playground taken");
-        checkName(name);
-        sameBytes(data, length, written, writeMatchStart(written, playground, name));
+    if (readMatchStart(data, length, &start)) {
+        check(start.playground == 1 || start.playground == 2, "no such playground taken");
+        check(std::isfinite(start.difficulty) && start.difficulty > 0, "a difficulty no match can use");
+        checkName(start.name);
+        sameBytes(data, length, written, writeMatchStart(written, start));
     }
-    if (readState(data, length, &state)) {
-        check(std::isfinite(state.ballX) && state.ballX >= NET_BALL_X_MIN && state.ballX <= NET_BALL_X_MAX, "ball x");
-        check(std::isfinite(state.ballY) && std::fabs(state.ballY) <= NET_BALL_Y_LIMIT, "ball y");
-        check(std::isfinite(state.p1BatY) && std::fabs(state.p1BatY) <= NET_BAT_LIMIT, "bat 1");
-        check(std::isfinite(state.p2BatY) && std::fabs(state.p2BatY) <= NET_BAT_LIMIT, "bat 2");
-        check(state.animFrame < NET_FRAMES && state.p1Games <= NET_GAMES_MAX && state.p2Games <= NET_GAMES_MAX,
+    if (readMatchState(data, length, &step, &match)) {
+        check(std::isfinite(match.ballX) && std::fabs(match.ballY) <= NET_BALL_Y_LIMIT, "ball");
+        check(std::fabs(match.p1BatY) <= NET_BAT_LIMIT && std::fabs(match.p2BatY) <= NET_BAT_LIMIT, "bats");
+        check(match.animFrame >= 0 && match.animFrame < NET_FRAMES && match.p1Games <= NET_GAMES_MAX &&
+                  match.p2Games <= NET_GAMES_MAX && match.spreadFront < SPREAD_WORDS && match.spreadRear < SPREAD_WORDS,
               "an index out of range");
-        sameBytes(data, length, written, writeState(written, state));
+        sameBytes(data, length, written, writeMatchState(written, step, match));
     }
     if (readMatchEnd(data, length)) sameBytes(data, length, written, writeMatchEnd(written));
     return 0;

@@ -94,7 +94,7 @@ TEST_F(Ball, ComputerAddsItsOwnSpreadBeforeTheReseedAndStaysWithinTheClamp) {
         float expected = 180.0f - (20.0f + own + spread);
         if (expected < 140) expected = 140, clamped = true;
 
-        srand(seed);
+        seedSpread(seed);  // the game's own generator, left where the C library's would be
         game.ballX = 1.45f;
         game.ballY = game.p2BatY = 0;
         game.ballAngle = 20;
@@ -103,6 +103,12 @@ TEST_F(Ball, ComputerAddsItsOwnSpreadBeforeTheReseedAndStaysWithinTheClamp) {
         EXPECT_LT(game.ballVelX, 0.0f);
     }
     EXPECT_TRUE(clamped);
+    // The game's generator draws what the C library's does, for any tick as a seed.
+    for (unsigned seed : {0u, 1u, 12345u, 0x7FFFFFFFu, 0x80000001u, 0xFFFFFFFFu}) {
+        srand(seed);
+        seedSpread(seed);
+        for (int i = 0; i < 100; i++) ASSERT_EQ(drawSpread(), rand()) << seed << " draw " << i;
+    }
 }
 
 TEST_F(Ball, BallPutBackOnTheLineIsHitAgainWithoutRestartingTheSound) {

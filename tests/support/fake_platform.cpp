@@ -27,7 +27,16 @@ int padUpdates = 0;
 std::vector<std::unique_ptr<FakeNetEnd>> netEnds;
 std::vector<std::unique_ptr<FakeNetPeer>> netPeers;
 int netSent[2] = {};
+uint32_t netDelayMs = 0, netJitterMs = 0;
+int netLossPercent = 0;
 }  // namespace fake
+
+// The link's own dice: the same losses and delays in every run.
+static uint32_t linkDice() {
+    static uint32_t state = 12345;
+    state = state * 1103515245u + 12345u;
+    return state >> 16;
+}
 
 static void record(const char* function, int channel, Mix_Chunk* chunk, int loops, int ms, int ticks) {
     PlatformCall call;
@@ -112,14 +121,24 @@ FakeNetPeer* fakePeer(_ENetPeer* peer) { return reinterpret_cast<FakeNetPeer*>(p
 static _ENetHost* asHost(FakeNetEnd* end) { return reinterpret_cast<_ENetHost*>(end); }
 static _ENetPeer* asPeer(FakeNetPeer* peer) { return reinterpret_cast<_ENetPeer*>(peer); }
 
-static void queueEvent(FakeNetPeer* at, int type, uint32_t data, const uint8_t* bytes = nullptr, size_t length = 0) {
+// An event is handed out once the clock reaches its time; events keep their
+// order unless the link's jitter reorders them.
+static void queueEvent(FakeNetPeer* at, int type, uint32_t data, const uint8_t* bytes = nullptr, size_t length = 0,
+                       uint32_t delay = 0, int channel = 0) {
     NetEvent event{};
+    event.channel = channel;
     event.type = type;
     event.peer = asPeer(at);
     event.data = data;
     event.length = length;
     if (bytes) memcpy(event.bytes, bytes, std::min(length, (size_t)NET_EVENT_BYTES));
-    at->end->events.push_back(event);
+    const uint32_t due = fake::ticks + delay;
+    auto& events = at->end->events;
+    auto& dues = at->end->due;
+    size_t place = events.size();
+    while (place > 0 && dues[place - 1] > due) place--;
+    events.insert(events.begin() + (long)place, event);
+    dues.insert(dues.begin() + (long)place, due);
 }
 
 static FakeNetPeer* newPeer(FakeNetEnd* end) {
@@ -160,18 +179,24 @@ static _ENetPeer* fakeNetConnect(_ENetHost* host, const char* name, uint16_t por
     return asPeer(mine);
 }
 static int fakeNetService(_ENetHost* host, NetEvent* event) {
-    std::deque<NetEvent>& events = fakeEnd(host)->events;
-    if (events.empty()) return 0;
-    *event = events.front();
-    events.pop_front();
+    FakeNetEnd* end = fakeEnd(host);
+    if (end->events.empty() || end->due.front() > fake::ticks) return 0;
+    *event = end->events.front();
+    end->events.pop_front();
+    end->due.pop_front();
     return 1;
 }
-static int fakeNetSend(_ENetPeer* peer, int channel, const uint8_t* data, size_t length, int) {
+static int fakeNetSend(_ENetPeer* peer, int channel, const uint8_t* data, size_t length, int reliable) {
     FakeNetPeer* from = fakePeer(peer);
     if (!from->other) return -1;
     fake::netSent[channel == 0 ? 0 : 1]++;
-    queueEvent(from->other, NET_EVENT_RECEIVE, 0, data, length);
-    from->other->end->events.back().channel = channel;
+    // What may be lost is lost now and then, and the link's jitter may reorder it.
+    uint32_t delay = fake::netDelayMs;
+    if (!reliable) {
+        if (fake::netLossPercent && (int)(linkDice() % 100) < fake::netLossPercent) return 0;
+        if (fake::netJitterMs) delay += linkDice() % (2 * fake::netJitterMs + 1) - fake::netJitterMs;
+    }
+    queueEvent(from->other, NET_EVENT_RECEIVE, 0, data, length, delay, channel);
     return 0;
 }
 static void fakeNetFlush(_ENetHost*) {}
@@ -236,6 +261,8 @@ void installFakePlatform() {
     fake::netEnds.clear();
     fake::netPeers.clear();
     fake::netSent[0] = fake::netSent[1] = 0;
+    fake::netDelayMs = fake::netJitterMs = 0;
+    fake::netLossPercent = 0;
 }
 
 void freshGame() {

@@ -40,6 +40,7 @@ struct FakeNetEnd {
     uint16_t port = 0;
     bool listening = false;
     std::deque<NetEvent> events;
+    std::deque<uint32_t> due;  // when each event reaches the end, on the stand-in clock
 };
 struct FakeNetPeer {
     FakeNetEnd* end = nullptr;
@@ -66,7 +67,11 @@ extern bool padsUnavailable;           // the joystick subsystem fails to start
 extern int padUpdates;                 // calls of updatePads
 extern std::vector<std::unique_ptr<FakeNetEnd>> netEnds;
 extern std::vector<std::unique_ptr<FakeNetPeer>> netPeers;
-extern int netSent[2];                 // packets sent on the reliable and the state channel
+extern int netSent[2];                 // packets sent on the reliable and the holds channel
+// The link: every packet takes netDelayMs to arrive; those sent unreliably are
+// delayed by up to netJitterMs more or less, and netLossPercent of them are lost.
+extern uint32_t netDelayMs, netJitterMs;
+extern int netLossPercent;
 }
 
 // The network's ends and peers as the game holds them.

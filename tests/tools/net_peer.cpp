@@ -3,7 +3,7 @@
 //   tarvo-net-peer host PORT VERSION SECONDS    listens; refuses each guest as a host of VERSION would
 //   tarvo-net-peer join HOST PORT VERSION        connects as a guest of VERSION; prints how the host answered
 //   tarvo-net-peer watch HOST PORT SECONDS       joins as a guest of this game's version, holds nothing, and
-//                                                prints the traffic of the match the host plays meanwhile
+//                                                prints the host's holds traffic of the match it plays meanwhile
 #include <enet/enet.h>
 
 #include <cstdio>
@@ -68,7 +68,7 @@ static int watch(const char* name, int port, unsigned seconds) {
     ENetPeer* peer = self ? connectTo(self, name, port, NET_PROTOCOL_VERSION) : nullptr;
     if (!peer) return 1;
     enet_uint32 end = enet_time_get() + seconds * 1000;
-    unsigned states = 0, largest = 0;
+    unsigned packets = 0, largest = 0;
     enet_uint32 firstState = 0, lastState = 0;
     ENetEvent event;
     while (enet_time_get() < end) {
@@ -79,19 +79,19 @@ static int watch(const char* name, int port, unsigned seconds) {
             enet_peer_send(peer, NET_RELIABLE, enet_packet_create(hello, length, ENET_PACKET_FLAG_RELIABLE));
         }
         if (event.type == ENET_EVENT_TYPE_RECEIVE) {
-            if (event.packet->dataLength && event.packet->data[0] == NET_STATE) {
-                if (!states) firstState = enet_time_get();
+            if (event.packet->dataLength && event.packet->data[0] == NET_HOLDS) {
+                if (!packets) firstState = enet_time_get();
                 lastState = enet_time_get();
-                states++;
+                packets++;
                 if (event.packet->dataLength > largest) largest = (unsigned)event.packet->dataLength;
             }
             enet_packet_destroy(event.packet);
         }
     }
     double span = (lastState - firstState) / 1000.0;
-    printf("states %u in %.2f s (%.1f a second), largest %u bytes; round trip %u ms; "
+    printf("holds packets %u in %.2f s (%.1f a second), largest %u bytes; round trip %u ms; "
            "bytes on the wire %u received, %u sent in %u s\n",
-           states, span, span > 0 ? (states - 1) / span : 0.0, largest, peer->roundTripTime,
+           packets, span, span > 0 ? (packets - 1) / span : 0.0, largest, peer->roundTripTime,
            self->totalReceivedData, self->totalSentData, seconds);
     enet_peer_disconnect_now(peer, 0);
     enet_host_destroy(self);
