@@ -5,7 +5,9 @@
 # its own serve; the host's Escape sends both back; a second match on futuristic; the guest's Escape ends
 # it with status 0 and its settings untouched, and the host says "player 2 left"; garbage sent to the
 # host's port harms nothing; a guest killed mid-match returns the host to its menu within 5 seconds. Then
-# an unreachable host, a peer of another protocol version either way, and a port already in use.
+# an unreachable host, a peer of another protocol version either way, and a port already in use. Last, the
+# guest joins through a relay that delays each datagram 75 +- 15 ms, loses 3% and doubles 3%: a whole
+# match to "GAME OVER", both score panels alike after every point and at the end, then both go back.
 set -u
 source "$(dirname "$0")/lib/game.sh"
 own_display "$0" "$@"
@@ -40,7 +42,7 @@ export SDL_AUDIODRIVER=dummy
 PORT=$(python3 -c 'import socket; s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("", 0)); print(s.getsockname()[1])')
 
 finish() {
-  for pid in ${host_PID:-} ${guest_PID:-}; do kill -9 "$pid" 2>/dev/null; done
+  for pid in ${host_PID:-} ${guest_PID:-} ${relay_PID:-}; do kill -9 "$pid" 2>/dev/null; done
   [ -n "${second_server:-}" ] && kill "$second_server" 2>/dev/null
   rm -rf "$host_DIR" "$guest_DIR"
 }
@@ -65,9 +67,10 @@ WAITING_TEXT="170 200 470 290"    # the waiting screen's lines
 LEFT_TEXT="220 358 420 376"       # the host's main menu: "player 2 left"
 WAITING_P2_TEXT="175 336 465 356" # the host's playground page: "waiting for player 2"
 
-start_guest() {
+start_guest() { start_guest_at "127.0.0.1:$PORT"; }
+start_guest_at() {
   SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$guest_DIR/audio.raw" SDL_DISKAUDIODELAY=40 \
-    on guest start_game --join "127.0.0.1:$PORT"
+    on guest start_game --join "$1"
   on guest wait_window || fail "the guest's window did not open"
   on guest focus_game
 }
@@ -217,8 +220,8 @@ log "garbage harmed nothing; the killed guest was noticed in $noticed s"
 
 # --- Refusals and failures --------------------------------------------------------------------------
 answer=$("$PEER" join 127.0.0.1 "$PORT" 99)
-[ "$answer" = $'connected\ndisconnected, reason 2, version 1' ] || fail "a guest of version 99 was not refused: $answer"
-grep -qx 'Network: refused a guest of protocol version 99; this game speaks version 1' "$host_DIR/stderr" ||
+[ "$answer" = $'connected\ndisconnected, reason 2, version 2' ] || fail "a guest of version 99 was not refused: $answer"
+grep -qx 'Network: refused a guest of protocol version 99; this game speaks version 2' "$host_DIR/stderr" ||
   fail "no line on the host about the guest of version 99"
 
 other_port=$(python3 -c 'import socket; s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("", 0)); print(s.getsockname()[1])')
@@ -229,7 +232,7 @@ on guest wait_exit 12 || fail "the guest of a host of version 99 kept running"
 kill "$other_host" 2>/dev/null
 [ "$EXIT_STATUS" = 1 ] || fail "the refused guest ended with status $EXIT_STATUS"
 [ "$(grep -v '^WARNING\|^ Writing' "$guest_DIR/stderr")" = \
-  "Network: 127.0.0.1:$other_port speaks protocol version 99; this game speaks version 1" ] ||
+  "Network: 127.0.0.1:$other_port speaks protocol version 99; this game speaks version 2" ] ||
   fail "the refused guest said: $(cat "$guest_DIR/stderr")"
 
 closed_port=$(python3 -c 'import socket; s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("", 0)); print(s.getsockname()[1])')
@@ -252,4 +255,58 @@ log "refused either way for version 99, unreachable host given up, taken port re
 on host quit_through_menu
 [ "$EXIT_STATUS" = 0 ] || fail "the host ended with status $EXIT_STATUS"
 sed -n 13p "$host_DIR/tarvo.ini" | grep -qx 'player 2' || fail "the host's player 2 is no longer called 'player 2'"
-echo "host and guest played two matches over loopback; leaving, losses, garbage and refusals as they should be"
+log "host: quit through its menu, status 0, its settings its own"
+
+# --- Through the impairing relay: a whole match to its end ------------------------------------------
+# At difficulty 2 a ball crosses the field in a sixth of a second, so the match is mostly the waits
+# after its points. The guest keeps its bat up out of the way (its key held all along, the bat going
+# back up after every rally's set-up) and the host serves each rally past it: fifteen points.
+sed -i 's/^difficulty= .*/difficulty= 2/' "$host_DIR/tarvo.ini"
+relay_port=$(python3 -c 'import socket; s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("", 0)); print(s.getsockname()[1])')
+"$E2E_LIB/../../tools/udp_relay.py" --listen "$relay_port" --to "127.0.0.1:$PORT" --delay 75 --jitter 15 \
+  --loss 3 --duplicate 3 --seed 7 --stats "$host_DIR/relay.stats" &
+relay_PID=$!
+TARVO_NET_STATS=1 on host start_game --host --port "$PORT"
+on host wait_window || fail "the host's window did not open again"
+on host skip_intro
+on host move $AT_NOTHING
+host_menu=$(on host shot relay_host_menu)
+TARVO_NET_STATS=1 start_guest_at "127.0.0.1:$relay_port"
+on guest await_same relay_waiting "$waiting" "" "the guest waiting behind the relay"
+relay_waiting=$SHOT
+on host menu_click $AT_TWO
+on host menu_click $AT_TENNIS
+on host await_change relay_host_match "$host_menu" "" 10 "the host's match behind the relay"
+relay_start=$SHOT
+on guest await_change relay_guest_match "$relay_waiting" "" 10 "the guest's match behind the relay"
+PANEL="150 9 486 27"       # the game marks and the points, between the two names
+GAME_OVER="252 232 378 248"
+points=0
+panel=$relay_start
+DISPLAY=$guest_DISPLAY xdotool keydown a
+while :; do
+  DISPLAY=$host_DISPLAY tap_key space
+  [ "$(on host wait_point 5 "$panel")" != none ] || fail "no point within 5 s behind the relay"
+  points=$(( points + 1 ))
+  sleep 0.7  # the point reaches the guest within a round trip; the next rally waits 1.5 s
+  panel=$(on host shot "relay_host_$points")
+  on guest same "$panel" "$(on guest shot "relay_guest_$points")" "$PANEL" "the panels after point $points"
+  above "$(shot_diff "$panel" "$relay_start" $GAME_OVER)" 20 && break
+  (( points < 20 )) || fail "no game over after 20 points"
+  sleep 0.9
+done
+DISPLAY=$guest_DISPLAY xdotool keyup a
+log "relay: $points points to GAME OVER, both panels alike after each"
+on host move $AT_NOTHING
+on host await_same relay_host_back "$host_menu" "" "the host's menu after the match behind the relay"
+on guest await_same relay_guest_back "$relay_waiting" "" "the guest waiting again after the match"
+for side in host guest; do
+  stats=$(grep '^Network stats:' "$(eval echo "\$${side}_DIR")/stderr") || fail "no network stats from the $side"
+  log "$side: $stats"
+  case $stats in *"0 taken from the host"*) ;; *) fail "the $side's match went out of step: $stats" ;; esac
+done
+kill "$relay_PID"
+wait "$relay_PID" 2>/dev/null
+relay_PID=
+sed 's/^/[relay] /' "$host_DIR/relay.stats"
+echo "host and guest played three matches, one through a slow and lossy relay; leaving, losses, garbage and refusals as they should be"

@@ -1,11 +1,16 @@
-// A whole single-player match, played through the idle step against a scripted, imperfect player 1.
+// A whole single-player match, played through the idle step against a scripted, imperfect player 1; a
+// two-player match in fixed steps rolled back at every step.
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
+
+#include <vector>
 
 #include "app/game_state.h"
 #include "assets/sound.h"
 #include "match/clock.h"
+#include "match/ball.h"
 #include "match/flow.h"
+#include "net/protocol.h"
 #include "render/text.h"
 #include "support/fake_platform.h"
 
@@ -100,3 +105,73 @@ TEST_P(WholeMatch, EndsWithThreeGamesAndReturnsToTheMainMenu) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Difficulties, WholeMatch, ::testing::Values(9.0f, 11.0f, 13.0f));
+
+// A two-player match in fixed steps, as network play runs it, played straight
+// through by two followers of the ball; then played again with every step rolled
+// back 1 to 8 steps and run again from the copy kept before it. Both runs must
+// end bit for bit alike, as must every step along the way: nothing the match
+// reads may live outside its record.
+TEST(FixedSteps, EveryStepRolledBackAndRunAgainEndsWhereTheStraightRunEnds) {
+    auto start = [] {
+        freshGame();
+        game.introActive = 0;
+        game.difficulty = 9;
+        game.playground = 1;
+        game.p2Human = 1;
+        resetMatch();
+        game.matchActive = 1;
+        game.stepsFixed = 1;
+        seedSpread(20261207);
+        game.frameDelta = FIXED_STEP_MS;
+    };
+    auto step = [](u8 p1, u8 p2) {
+        game.stepInput.holds[0] = p1;
+        game.stepInput.holds[1] = p2;
+        game.stepInput.paused = 0;
+        runGivenStep();
+    };
+    auto bytes = [] {
+        std::vector<uint8_t> out(NET_STATE_BYTES);
+        writeMatch(out.data(), game);
+        return out;
+    };
+    // Each player follows the ball to a spot of the bat that changes with the points.
+    auto follow = [](float bat, bool coming, bool serves, int aim) -> u8 {
+        if (serves) return HOLD_PASS;
+        if (!coming) return 0;
+        const float target = game.ballY - (aim % 29 - 14) * 0.01f;
+        return target > bat + 0.01f ? HOLD_UP : target < bat - 0.01f ? HOLD_DOWN : 0;
+    };
+
+    start();
+    std::vector<std::pair<u8, u8>> holds;
+    std::vector<uint32_t> sums;
+    while (!game.matchOver && holds.size() < 200000) {
+        const int aim = game.p1Points * 7 + game.p2Points * 3 + game.p1Games * 11 + game.p2Games * 5;
+        const u8 p1 = follow(game.p1BatY, game.ballVelX < 0, !game.ballInPlay && game.ballX <= 0.01f, aim);
+        const u8 p2 = follow(game.p2BatY, game.ballVelX > 0, !game.ballInPlay && game.ballX >= 1.43f, aim + 13);
+        holds.push_back({p1, p2});
+        step(p1, p2);
+        sums.push_back(matchChecksum(game));
+    }
+    ASSERT_TRUE(game.matchOver);
+    EXPECT_TRUE(game.p1Games == 3 || game.p2Games == 3);
+    EXPECT_GT(game.matchSounds[MATCH_SOUND_BAT], 0);
+    EXPECT_TRUE(callsOf("play").empty());  // steps in fixed steps play nothing themselves
+    const std::vector<uint8_t> straight = bytes();
+
+    start();
+    MatchState kept[9];
+    for (size_t s = 0; s < holds.size(); s++) {
+        kept[s % 9] = game;
+        step(holds[s].first, holds[s].second);
+        const size_t back = std::min<size_t>(1 + s % 8, s + 1);
+        static_cast<MatchState&>(game) = kept[(s + 1 - back) % 9];
+        for (size_t again = s + 1 - back; again <= s; again++) {
+            kept[again % 9] = game;
+            step(holds[again].first, holds[again].second);
+        }
+        ASSERT_EQ(matchChecksum(game), sums[s]) << "step " << s;
+    }
+    EXPECT_EQ(bytes(), straight);
+}
