@@ -2,6 +2,7 @@
 #pragma once
 
 #include <climits>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
@@ -95,6 +96,32 @@ struct StepInput {
     u8 readingsUsed = 0;            // given steps: readings handed out so far
 };
 
+// A replay file's header and end, and where reading its steps stands (match/replay_file.h).
+enum { REPLAY_NAME_ROOM = 9 };
+// What a replay says of its match's start and of its end.
+struct ReplayHeader {
+    uint8_t kind = 0;        // REPLAY_LOCAL or REPLAY_FIXED (match/replay_file.h)
+    uint8_t playground = 1;
+    uint8_t vsComputer = 1, p2Human = 0;
+    float difficulty = 11.0f;
+    char names[2][REPLAY_NAME_ROOM] = {};
+    uint32_t baseTick = 0;
+    MatchState start;
+    // From its end:
+    uint32_t steps = 0;
+    uint8_t points[2] = {}, games[2] = {};
+    uint8_t finished = 0;
+};
+
+// Where the reading of a replay's steps stands.
+struct ReplayCursor {
+    size_t at = 0, end = 0;    // the next record, and where the steps end
+    uint8_t kind = 0;        // REPLAY_LOCAL or REPLAY_FIXED (match/replay_file.h)
+    uint32_t tick = 0;         // kind 0: the tick of the step last read
+    uint32_t runLeft = 0;      // kind 1: steps left in the run being read
+    uint8_t runHolds = 0;
+};
+
 // Room for the frame-rate read-out: the longest number text the formatter can
 // give ("-1.23e+308" and the like) plus " fps" and the terminator.
 enum { FPS_TEXT_SIZE = 32 };
@@ -131,6 +158,8 @@ struct GameState : MatchState {
     char dataRoot[PATH_MAX] = "";               // "" = the data/ names as they are
     char settingsPath[PATH_MAX] = "tarvo.ini";  // "" = no usable home: nothing read or saved
     i32 settingsFolderBase = 0;  // settingsPath's folders past this many characters may be made
+    char replayFolder[PATH_MAX] = "replays";    // "" = no usable home: no replays kept
+    i32 replayFolderBase = 0;
     char dataFileBuffer[PATH_MAX + 64] = {};    // the last path dataFile gave out
     i32 optionMode = -1;         // --window 0, --fullscreen 1; -1 = as the settings say
     i32 optionResolution = -1;   // --size as a resolution value; -1 = as the settings say
@@ -223,6 +252,32 @@ struct GameState : MatchState {
     u32 netCorrections = 0, netRollbacks = 0, netDeepestRoll = 0, netWaits = 0;
     f32 netBallJumpMax = 0.0f, netBallJumpSum = 0.0f, netBatJumpMax = 0.0f, netBatJumpSum = 0.0f;
     u32 netBytesOut = 0, netBytesIn = 0, netStartTick = 0;
+
+    // ---- Replays: the match being kept, and the one being watched --------------
+    u8 keepReplays = 0;                   // a real run keeps its matches (tests keep none unless they ask)
+    FILE* replayOut = nullptr;            // the match being kept, written as it is played
+    char replayOutName[32] = {};          // its name to be: the moment it began, and a count
+    u8 replayOutKind = 0;                 // steps of measured time, or fixed steps
+    u8 replayStepNoted = 0;               // a live step's input noted and not yet written
+    u32 replayKeptTick = 0;               // the tick the replay will give the last step written
+    u32 replayRealTick = 0;               // the tick that step was really played at
+    u32 replayOutSteps = 0;
+    u8 replayRunHolds = 0;                // fixed steps: the run of equal steps being gathered
+    u32 replayRunLength = 0;
+    u8 replayWriteFailed = 0;
+    char replayOutBuffer[8192] = {};      // the file's buffer: writing a step allocates nothing
+    char replayPath[PATH_MAX] = {};       // the replay to watch (--replay FILE, or the menu's last match)
+    u8* replayData = nullptr;             // that file, read whole when watching begins
+    size_t replaySize = 0;
+    u8 replayActive = 0;                  // a replay is shown: its match runs from the file's steps
+    ReplayHeader replayHeader;
+    ReplayCursor replayCursor;
+    u8 replayPending = 0;                 // the next step has been read and waits for its time
+    u32 replayPendingMs = 0;
+    u32 replayClockMs = 0, replayDueMs = 0, replayLastTick = 0;
+    u8 replaySoundsPlayed[MATCH_SOUNDS] = {};
+    f32 replayOwnDifficulty = 0.0f;       // the watcher's own, back when the replay ends
+    f32 replayOwnCamera[4] = {};
 
     // ---- Whole run: resources --------------------------------------------------
     u32 textures[TEXTURE_SLOTS] = {};

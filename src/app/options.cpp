@@ -1,4 +1,4 @@
-// The command line: --help, --version, the screen for this run only (--window, --fullscreen, --size), network play.
+// The command line: --help, --version, the screen for this run only (--window, --fullscreen, --size), network play, a replay.
 //
 // One row per option below gives its name, its argument and its line in the
 // usage; the parser is the C library's getopt_long, so the options behave as in
@@ -16,7 +16,17 @@
 
 namespace {
 
-enum { OPTION_WINDOW = 256, OPTION_FULLSCREEN, OPTION_SIZE, OPTION_HOST, OPTION_PORT, OPTION_JOIN, OPTION_HELP, OPTION_VERSION };
+enum {
+    OPTION_WINDOW = 256,
+    OPTION_FULLSCREEN,
+    OPTION_SIZE,
+    OPTION_HOST,
+    OPTION_PORT,
+    OPTION_JOIN,
+    OPTION_REPLAY,
+    OPTION_HELP,
+    OPTION_VERSION
+};
 
 struct OptionRow {
     const char* name;
@@ -32,6 +42,7 @@ const OptionRow OPTION_ROWS[] = {
     {"host", nullptr, OPTION_HOST, "host a network game: the guest plays player 2"},
     {"port", "N", OPTION_PORT, "the host's port (47312 unless given)"},
     {"join", "HOST[:PORT]", OPTION_JOIN, "join the network game HOST hosts"},
+    {"replay", "FILE", OPTION_REPLAY, "watch a kept match again, then go on to the menu"},
     {"help", nullptr, OPTION_HELP, "show this help and exit"},
     {"version", nullptr, OPTION_VERSION, "show the version and exit"},
 };
@@ -56,6 +67,11 @@ void printUsage(FILE* stream) {
         fprintf(stream, "\nSettings are kept in %s in the working directory\n", game.settingsPath);
     else
         fprintf(stream, "\nSettings cannot be kept: HOME is not set to a full path\n");
+    if (game.replayFolder[0] == '/')
+        fprintf(stream, "Every match is kept in %s (the newest also as last.replay)\n", game.replayFolder);
+    else if (game.replayFolder[0])
+        fprintf(stream, "Every match is kept in %s/ in the working directory (the newest also as last.replay)\n",
+                game.replayFolder);
 }
 
 // Standard output that could not be written (a closed pipe, a full disk) is a
@@ -135,6 +151,13 @@ int parseOptions(int argc, char** argv) {
             }
             break;
         }
+        case OPTION_REPLAY:
+            if (strlen(optarg) == 0 || strlen(optarg) >= sizeof game.replayPath) {
+                fprintf(stderr, "%s: invalid replay file '%s'\n", program, optarg);
+                return mistake();
+            }
+            strcpy(game.replayPath, optarg);
+            break;
         case OPTION_PORT:
             givenPort = portNumber(optarg);
             if (givenPort < 0) {
@@ -154,6 +177,10 @@ int parseOptions(int argc, char** argv) {
     }
     if (optind < argc) {
         fprintf(stderr, "%s: unexpected argument '%s'\n", program, argv[optind]);
+        return mistake();
+    }
+    if (game.replayPath[0] && game.netRole != NET_ROLE_NONE) {
+        fprintf(stderr, "%s: --replay cannot be given with --host or --join\n", program);
         return mistake();
     }
     if (givenPort > 0 && game.netRole == NET_ROLE_NONE) {

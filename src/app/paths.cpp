@@ -19,8 +19,9 @@ const size_t dataPrefixLength = sizeof dataPrefix - 1;
 // The installed data folder, seen from the folder that holds the executable
 // (games/ and share/games/tarvo-rink/ under one prefix).
 const char installedData[] = "/../share/games/tarvo-rink";
-// The settings file below the player's configuration folder.
+// The settings file below the player's configuration folder, the replays below its data folder.
 const char settingsBelowConfig[] = "/tarvo-rink/tarvo.ini";
+const char replaysBelowData[] = "/tarvo-rink/replays";
 
 bool isDirectory(const char* path) {
     struct stat info;
@@ -63,13 +64,47 @@ void chooseSettingsPath() {
     if (length < 0 || (size_t)length >= sizeof game.settingsPath) game.settingsPath[0] = '\0';
 }
 
+// ${XDG_DATA_HOME:-$HOME/.local/share}/tarvo-rink/replays, made as the settings folder is.
+void chooseReplayFolder() {
+    const char* data = absoluteVariable("XDG_DATA_HOME");
+    const char* home = absoluteVariable("HOME");
+    int length = -1;
+    if (data) {
+        size_t kept = trimmedLength(data);
+        length = snprintf(game.replayFolder, sizeof game.replayFolder, "%.*s%s", (int)kept, data, replaysBelowData);
+        game.replayFolderBase = 0;
+    } else if (home) {
+        size_t kept = trimmedLength(home);
+        length = snprintf(game.replayFolder, sizeof game.replayFolder, "%.*s/.local/share%s", (int)kept, home,
+                          replaysBelowData);
+        game.replayFolderBase = (i32)kept;
+    }
+    if (length < 0 || (size_t)length >= sizeof game.replayFolder) game.replayFolder[0] = '\0';
+}
+
+// Makes each missing folder of `path` (one that ends in a slash) past its
+// first `base` characters; the reason when one cannot be made, else null.
+const char* makeFolders(char* path, int base) {
+    for (char* end = path + base + 1; *end; end++) {
+        if (*end != '/') continue;
+        *end = '\0';
+        int made = mkdir(path, 0700);
+        int error = errno;
+        *end = '/';
+        if (made != 0 && error != EEXIST) return strerror(error);
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 void choosePaths(const char* executable) {
-    // A build: everything relative to the working directory.
+    // A build: everything relative to the working directory, the replays beside tarvo.ini.
     game.dataRoot[0] = '\0';
     snprintf(game.settingsPath, sizeof game.settingsPath, "%s", "tarvo.ini");
     game.settingsFolderBase = 0;
+    snprintf(game.replayFolder, sizeof game.replayFolder, "%s", "replays");
+    game.replayFolderBase = 0;
 
     const char* slash = executable ? strrchr(executable, '/') : nullptr;
     if (!slash) return;
@@ -82,6 +117,7 @@ void choosePaths(const char* executable) {
         return;
     }
     chooseSettingsPath();
+    chooseReplayFolder();
 }
 
 const char* dataFile(const char* name) {
@@ -96,13 +132,16 @@ const char* settingsFolderProblem() {
     char* fileStart = strrchr(path, '/');
     if (!fileStart) return nullptr;  // tarvo.ini in the working directory
     // Each folder from the one below the base down to the file's own, made when missing.
-    for (char* end = path + game.settingsFolderBase + 1; end <= fileStart; end++) {
-        if (*end != '/') continue;
-        *end = '\0';
-        int made = mkdir(path, 0700);
-        int error = errno;
-        *end = '/';
-        if (made != 0 && error != EEXIST) return strerror(error);
-    }
-    return nullptr;
+    char saved = fileStart[1];
+    fileStart[1] = '\0';
+    const char* problem = makeFolders(path, game.settingsFolderBase);
+    fileStart[1] = saved;
+    return problem;
+}
+
+const char* replayFolderProblem() {
+    if (!game.replayFolder[0]) return "no home folder to keep them in (HOME is not set to a full path)";
+    char folder[PATH_MAX + 1];
+    snprintf(folder, sizeof folder, "%s/", game.replayFolder);
+    return makeFolders(folder, game.replayFolderBase);
 }

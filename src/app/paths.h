@@ -8,9 +8,9 @@
 #pragma once
 
 // Decides between the two layouts from the executable's path (as /proc/self/exe
-// names it) and, when installed, from HOME and XDG_CONFIG_HOME. Sets
-// game.dataRoot and game.settingsPath; an installed game without a usable home
-// gets an empty settings path: it runs on its defaults and cannot save.
+// names it) and, when installed, from HOME, XDG_CONFIG_HOME and XDG_DATA_HOME.
+// Sets game.dataRoot, game.settingsPath and game.replayFolder; an installed game
+// without a usable home gets empty ones: it runs on its defaults and keeps nothing.
 void choosePaths(const char* executable);
 
 // The real path of one of the game's files, given by its name below data/
@@ -24,3 +24,7 @@ const char* dataFile(const char* name);
 // XDG_CONFIG_HOME. Returns null when the settings can be written there,
 // otherwise the reason they cannot.
 const char* settingsFolderProblem();
+
+// The same for the folder the replays are kept in (replays/ beside tarvo.ini in
+// a build, tarvo-rink/replays in the player's data folder when installed).
+const char* replayFolderProblem();

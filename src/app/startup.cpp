@@ -17,6 +17,7 @@
 #include "input/keyboard.h"
 #include "input/pads.h"
 #include "match/clock.h"
+#include "match/replay.h"
 #include "menu/clicks.h"
 #include "menu/hover.h"
 #include "menu/screens.h"
@@ -61,6 +62,9 @@ int gameMain(int argc, char** argv) {
     // mistake end the program here.
     int status = parseOptions(argc, argv);
     if (status != OPTIONS_RUN) return status;
+    // A replay to watch is read and checked before anything opens.
+    if (game.replayPath[0] && !loadReplay()) return 1;
+    game.keepReplays = 1;
     // Every argument is the game's own, so GLUT is given the program name alone.
     int glutArgc = 1;
     glutInit(&glutArgc, argv);
@@ -68,6 +72,7 @@ int gameMain(int argc, char** argv) {
     loadBaseTextures();
     buildDisplayLists();
     registerCallbacks();
+    if (game.replayData) startReplay();  // no intro: the replay at once
     glutMainLoop();
     return 0;
 }
@@ -129,11 +134,13 @@ void registerCallbacks() {
     glutIdleFunc(onAppIdle);
 }
 
-// The idle step: the network's while a network role is set (it runs the game's
-// own idle step between network matches), else the game's own.
+// The idle step: the network's while a network role is set (it runs the others
+// between its matches), a replay's while one is shown, else the game's own.
 void onAppIdle() {
     if (game.netRole != NET_ROLE_NONE)
         onNetworkIdle();
+    else if (game.replayActive)
+        replayIdle();
     else
         onIdle();
 }

@@ -6,6 +6,7 @@
 #include "input/pads.h"
 #include "match/bats.h"
 #include "match/flow.h"
+#include "match/replay.h"
 
 // Every movement is scaled by the step time, capped so that a slow frame never
 // moves the game by more than this.
@@ -15,17 +16,19 @@ void onIdle() {
     pollPads();
     updateFrameDelta();
     countFrames();
+    if (game.matchActive) beginLiveStep();
     game.animClockMs += game.frameDelta;
     if (game.introActive) stepIntro();
-    if (game.matchActive) beginLiveStep();
     if (!game.cameraMode && game.matchActive) stepMatch();
     moveBatsAndCamera();
+    keepLiveStep();
     platform.postRedisplay();
 }
 
 // A live local match notes what its step reads: the tick of the frame, what
 // each player holds (keys and pads do not change within an idle step), and
-// whether camera mode holds the match still.
+// whether camera mode holds the match still; its replay keeps it. The first
+// step begins the replay, with the match as it stands before it.
 void beginLiveStep() {
     StepInput& input = game.stepInput;
     input.tick = game.frameTick;
@@ -35,7 +38,9 @@ void beginLiveStep() {
     input.readings = 0;
     input.readingsUsed = 0;
     game.stepInputGiven = 0;
+    if (game.matchStep == 0) keepReplayStart(game.p1name, game.vsComputer ? "computer" : game.p2name);
     game.matchStep++;
+    game.replayStepNoted = game.replayOut != nullptr;
 }
 
 uint32_t matchTicks() {

@@ -11,6 +11,7 @@
 #include "match/ball.h"
 #include "match/bats.h"
 #include "match/clock.h"
+#include "match/replay.h"
 
 // The ball has left the field once it is beyond one of these lines.
 static const double OUT_BEHIND_P1 = -0.17;
@@ -129,6 +130,8 @@ void resetMatch() {
 }
 
 void returnToMenu() {
+    finishKeptReplay(game);
+    stopReplay();
     if (game.playground == 2) freePlayground2Textures();
     if (game.playground == 1) freePlayground1Textures();
     game.matchActive = 0;
@@ -149,6 +152,17 @@ void playOutSound() {
     if (!game.effects) return;
     if (game.playground == 1) platform.playChannelTimed(CHANNEL_OUT, game.soundChunks[SOUND_GROUND1_OUT], 0, -1);
     if (game.playground == 2) platform.playChannelTimed(CHANNEL_OUT, game.soundChunks[SOUND_GROUND2_OUT], 0, -1);
+}
+
+// Each sound whose count moved since the last frame plays once; a count that a
+// correction took back is only noted, so the next true sound is heard.
+void playCountedSounds(u8* played) {
+    void (*const play[MATCH_SOUNDS])() = {playBatSound, playBoardSound, playOutSound};
+    for (int kind = 0; kind < MATCH_SOUNDS; kind++) {
+        const u8 gained = (u8)(game.matchSounds[kind] - played[kind]);
+        if (gained > 0 && gained < 128) play[kind]();
+        played[kind] = game.matchSounds[kind];
+    }
 }
 
 // While the ball is out, the after-point timer runs every step; the point

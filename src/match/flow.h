@@ -1,6 +1,8 @@
 // The intro animation and the flow of a match: serve, rally, points, games and the end.
 #pragma once
 
+#include "app/game_state.h"
+
 void stepIntro();
 // The entry points of a match, for the menu, a replay and a network session alike:
 // start one on the chosen playground (its pictures, lights and music), run its steps, leave it.
@@ -18,3 +20,7 @@ void settleGames();
 void returnToMenu();
 // The playground's out sound, when effects are on.
 void playOutSound();
+// A match in fixed steps plays no sound itself: each sound whose count grew
+// since `played` (the counts already heard) plays once; a count a correction
+// took back is only noted, so the next true sound is heard.
+void playCountedSounds(u8* played);

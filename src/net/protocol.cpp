@@ -9,55 +9,9 @@
 
 #include "app/game_state.h"  // the match record's layout only
 
-static void putU32(uint8_t* out, uint32_t value) {
-    for (int i = 0; i < 4; i++) out[i] = (uint8_t)(value >> (8 * i));
-}
-
-static uint32_t getU32(const uint8_t* in) {
-    return (uint32_t)in[0] | (uint32_t)in[1] << 8 | (uint32_t)in[2] << 16 | (uint32_t)in[3] << 24;
-}
-
-static void putFloat(uint8_t* out, float value) {
-    uint32_t bits;
-    memcpy(&bits, &value, sizeof bits);
-    putU32(out, bits);
-}
-
-static float getFloat(const uint8_t* in) {
-    uint32_t bits = getU32(in);
-    float value;
-    memcpy(&value, &bits, sizeof value);
-    return value;
-}
-
-// A name's bytes: what the font draws, up to 8 of them, zero after the first zero.
-static void putName(uint8_t* out, const char* name) {
-    size_t length = 0;
-    while (length < NET_NAME_BYTES && name[length]) length++;
-    memset(out, 0, NET_NAME_BYTES);
-    memcpy(out, name, length);
-}
-
-static bool getName(const uint8_t* in, char* name) {
-    size_t length = 0;
-    while (length < NET_NAME_BYTES && in[length]) length++;
-    if (length == 0) return false;
-    for (size_t i = 0; i < NET_NAME_BYTES; i++) {
-        if (i < length && (in[i] < 32 || in[i] == 127)) return false;  // control codes
-        if (i >= length && in[i] != 0) return false;                   // bytes after the end
-    }
-    memcpy(name, in, length);
-    name[length] = 0;
-    return true;
-}
-
-static bool within(float value, float low, float high) { return std::isfinite(value) && value >= low && value <= high; }
-
-static bool flag(uint8_t value) { return value <= 1; }
-
 size_t writeHello(uint8_t* out, const char* name) {
     out[0] = NET_HELLO;
-    putName(out + 1, name);
+    writeName(out + 1, name);
     return NET_HELLO_SIZE;
 }
 
@@ -82,7 +36,7 @@ size_t writeHolds(uint8_t* out, const NetHolds& holds) {
 size_t writeMatchStart(uint8_t* out, const NetMatchStart& start) {
     out[0] = NET_MATCH_START;
     out[1] = (uint8_t)start.playground;
-    putName(out + 2, start.name);
+    writeName(out + 2, start.name);
     putFloat(out + 2 + NET_NAME_BYTES, start.difficulty);
     putU32(out + 6 + NET_NAME_BYTES, start.seed);
     out[10 + NET_NAME_BYTES] = start.number;
@@ -102,7 +56,7 @@ size_t writeMatchEnd(uint8_t* out) {
 }
 
 bool readHello(const uint8_t* data, size_t length, char* name) {
-    return length == NET_HELLO_SIZE && data[0] == NET_HELLO && getName(data + 1, name);
+    return length == NET_HELLO_SIZE && data[0] == NET_HELLO && readName(data + 1, name);
 }
 
 bool readHolds(const uint8_t* data, size_t length, NetHolds* holds) {
@@ -137,7 +91,7 @@ bool readMatchStart(const uint8_t* data, size_t length, NetMatchStart* start) {
     NetMatchStart read;
     read.playground = data[1];
     if (read.playground != 1 && read.playground != 2) return false;
-    if (!getName(data + 2, read.name)) return false;
+    if (!readName(data + 2, read.name)) return false;
     read.difficulty = getFloat(data + 2 + NET_NAME_BYTES);
     if (!std::isfinite(read.difficulty) || read.difficulty <= 0 || read.difficulty > NET_DIFFICULTY_MAX) return false;
     read.seed = getU32(data + 6 + NET_NAME_BYTES);
@@ -158,71 +112,3 @@ bool readMatchState(const uint8_t* data, size_t length, uint32_t* step, MatchSta
 }
 
 bool readMatchEnd(const uint8_t* data, size_t length) { return length == NET_MATCH_END_SIZE && data[0] == NET_MATCH_END; }
-
-// ---- A match's fields ----------------------------------------------------------
-
-enum { MATCH_FLOATS = 8, MATCH_U32S = 4, MATCH_I32S = 7, MATCH_BYTES = 11 };
-static_assert(4 * (MATCH_FLOATS + MATCH_U32S + MATCH_I32S + SPREAD_WORDS) + MATCH_BYTES == NET_STATE_BYTES,
-              "the layout holds every field once");
-
-void writeMatch(uint8_t* out, const MatchState& m) {
-    const float floats[MATCH_FLOATS] = {m.animClockMs, m.ballX, m.ballY, m.ballVelX, m.ballVelY, m.ballAngle, m.p1BatY, m.p2BatY};
-    const uint32_t u32s[MATCH_U32S] = {m.pointDelayTick, m.pointDelayLastTick, m.pointDelayMs, m.matchStep};
-    const int32_t i32s[MATCH_I32S] = {m.p1Points, m.p2Points, m.p1Games, m.p2Games, m.pointPending, m.animFrame, m.gameOverSteps};
-    const uint8_t bytes[MATCH_BYTES] = {m.pointDelayDone,  m.ballInPlay,     m.computerTracking, m.matchSounds[0],
-                                        m.matchSounds[1],  m.matchSounds[2], m.spreadFront,      m.spreadRear,
-                                        m.spreadSeeded,    m.stepsFixed,     m.matchOver};
-    for (float value : floats) putFloat(out, value), out += 4;
-    for (uint32_t value : u32s) putU32(out, value), out += 4;
-    for (int32_t value : i32s) putU32(out, (uint32_t)value), out += 4;
-    for (int32_t word : m.spreadTable) putU32(out, (uint32_t)word), out += 4;
-    memcpy(out, bytes, sizeof bytes);
-}
-
-bool readMatch(const uint8_t* in, MatchState* match) {
-    MatchState m;
-    float* floats[MATCH_FLOATS] = {&m.animClockMs, &m.ballX, &m.ballY, &m.ballVelX, &m.ballVelY, &m.ballAngle, &m.p1BatY, &m.p2BatY};
-    uint32_t* u32s[MATCH_U32S] = {&m.pointDelayTick, &m.pointDelayLastTick, &m.pointDelayMs, &m.matchStep};
-    int32_t* i32s[MATCH_I32S] = {&m.p1Points, &m.p2Points, &m.p1Games, &m.p2Games, &m.pointPending, &m.animFrame, &m.gameOverSteps};
-    uint8_t* bytes[MATCH_BYTES] = {&m.pointDelayDone,  &m.ballInPlay,     &m.computerTracking, &m.matchSounds[0],
-                                   &m.matchSounds[1],  &m.matchSounds[2], &m.spreadFront,      &m.spreadRear,
-                                   &m.spreadSeeded,    &m.stepsFixed,     &m.matchOver};
-    for (float* value : floats) *value = getFloat(in), in += 4;
-    for (uint32_t* value : u32s) *value = getU32(in), in += 4;
-    for (int32_t* value : i32s) *value = (int32_t)getU32(in), in += 4;
-    for (int32_t& word : m.spreadTable) word = (int32_t)getU32(in), in += 4;
-    for (uint8_t* value : bytes) *value = *in++;
-
-    if (!within(m.animClockMs, 0, 1e6f) || !within(m.ballX, -NET_BALL_X_LIMIT, NET_BALL_X_LIMIT) ||
-        !within(m.ballY, -NET_BALL_Y_LIMIT, NET_BALL_Y_LIMIT))
-        return false;
-    if (!within(m.ballVelX, -NET_BALL_X_LIMIT, NET_BALL_X_LIMIT) || !within(m.ballVelY, -NET_BALL_X_LIMIT, NET_BALL_X_LIMIT) ||
-        !within(m.ballAngle, -NET_BALL_X_LIMIT, NET_BALL_X_LIMIT))
-        return false;
-    if (!within(m.p1BatY, -NET_BAT_LIMIT, NET_BAT_LIMIT) || !within(m.p2BatY, -NET_BAT_LIMIT, NET_BAT_LIMIT)) return false;
-    if (m.pointDelayMs > 1000000) return false;
-    for (int32_t count : {m.p1Points, m.p2Points})
-        if (count < 0 || count > NET_POINTS_MAX) return false;
-    for (int32_t count : {m.p1Games, m.p2Games})
-        if (count < 0 || count > NET_GAMES_MAX) return false;
-    if (m.pointPending < 0 || m.pointPending > 1 || m.animFrame < 0 || m.animFrame >= NET_FRAMES) return false;
-    if (m.gameOverSteps < 0 || m.gameOverSteps > 1000) return false;
-    if (!flag(m.pointDelayDone) || !flag(m.ballInPlay) || !flag(m.computerTracking) || !flag(m.spreadSeeded) ||
-        !flag(m.stepsFixed) || !flag(m.matchOver))
-        return false;
-    // The generator's two places stay three words apart.
-    if (m.spreadFront >= SPREAD_WORDS || m.spreadRear >= SPREAD_WORDS ||
-        (m.spreadFront + SPREAD_WORDS - m.spreadRear) % SPREAD_WORDS != 3)
-        return false;
-    *match = m;
-    return true;
-}
-
-// FNV-1a over the fields as they travel: the same on every machine.
-uint32_t matchChecksum(const MatchState& match) {
-    uint8_t bytes[NET_STATE_BYTES];
-    writeMatch(bytes, match);
-    uint32_t sum = 2166136261u;
-    for (uint8_t byte : bytes) sum = (sum ^ byte) * 16777619u;
-    return sum;
-}

@@ -10,7 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 
-struct MatchState;
+#include "match/record.h"  // a match as it travels
 
 // A peer of another version is refused; the version travels with the connection request.
 // Version 2: both sides run the match; they trade holds stamped with their steps.
@@ -34,7 +34,7 @@ enum {
 enum { NET_REFUSED_BUSY = 1, NET_REFUSED_VERSION = 2, NET_REFUSAL_BITS = 8 };
 
 // Names travel as 8 bytes, zero-padded.
-enum { NET_NAME_BYTES = 8 };
+enum { NET_NAME_BYTES = NAME_BYTES };
 
 // A holds packet carries at most this many runs of equal holds, each at most 255 steps long.
 enum { NET_RUNS_MAX = 32 };
@@ -45,8 +45,7 @@ enum {
     NET_HOLDS_HEAD = 24,  // the fixed part, before the runs
     NET_HOLDS_MAX = NET_HOLDS_HEAD + 2 * NET_RUNS_MAX,
     NET_MATCH_END_SIZE = 1,
-    NET_STATE_BYTES = 211,  // a match, as writeMatch lays it out
-    NET_MATCH_STATE_SIZE = 5 + NET_STATE_BYTES,
+    NET_MATCH_STATE_SIZE = 5 + MATCH_RECORD_BYTES,
     NET_PACKET_MAX = NET_MATCH_STATE_SIZE,
 };
 
@@ -75,12 +74,8 @@ struct NetHolds {
     uint8_t runHolds[NET_RUNS_MAX];
 };
 
-// Where a match's values may lie for the game to use them.
-const float NET_BALL_X_LIMIT = 1000.0f;  // a very fast ball may fly far past an end before the next rally
-const float NET_BALL_Y_LIMIT = 0.475f;
-const float NET_BAT_LIMIT = 0.4f;
+// The host's difficulty lies above 0 and up to this.
 const float NET_DIFFICULTY_MAX = 1000.0f;
-enum { NET_POINTS_MAX = 15, NET_GAMES_MAX = 3, NET_FRAMES = 6 };
 
 // Writers: each fills `out` (room for NET_PACKET_MAX bytes) and gives the size.
 size_t writeHello(uint8_t* out, const char* name);
@@ -96,9 +91,3 @@ bool readHolds(const uint8_t* data, size_t length, NetHolds* holds);
 bool readMatchStart(const uint8_t* data, size_t length, NetMatchStart* start);
 bool readMatchState(const uint8_t* data, size_t length, uint32_t* step, MatchState* match);
 bool readMatchEnd(const uint8_t* data, size_t length);
-
-// A match's fields in a fixed order (NET_STATE_BYTES of them), and their
-// checksum: what both sides compare to know they run the same match.
-void writeMatch(uint8_t* out, const MatchState& match);
-bool readMatch(const uint8_t* in, MatchState* match);
-uint32_t matchChecksum(const MatchState& match);

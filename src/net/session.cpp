@@ -29,6 +29,7 @@
 #include "match/bats.h"
 #include "match/clock.h"
 #include "match/flow.h"
+#include "match/replay.h"
 #include "net/protocol.h"
 
 // Holds go out at most this often (a hundred times a second, once per step).
@@ -198,19 +199,11 @@ static void rollBack() {
 static void settleKnownSteps() {
     uint32_t known = game.matchStep < game.netOtherKnown ? game.matchStep : game.netOtherKnown;
     while (game.netConfirmed < known) {
-        game.netConfirmed++;
+        const uint32_t step = game.netConfirmed++;
         game.netSums[game.netConfirmed % NET_HOLDS_RING] = matchChecksum(matchBefore(game.netConfirmed));
-    }
-}
-
-// Each sound whose count moved since the last frame plays once; a count that a
-// correction took back is only noted, so the next true sound is heard.
-static void playCountedSounds() {
-    void (*const play[MATCH_SOUNDS])() = {playBatSound, playBoardSound, playOutSound};
-    for (int kind = 0; kind < MATCH_SOUNDS; kind++) {
-        const u8 gained = (u8)(game.matchSounds[kind] - game.netSoundsPlayed[kind]);
-        if (gained > 0 && gained < 128) play[kind]();
-        game.netSoundsPlayed[kind] = game.matchSounds[kind];
+        // The replay keeps each step as both sides know it.
+        const u8 own = game.netOwnHolds[step % NET_HOLDS_RING], other = game.netOtherHolds[step % NET_HOLDS_RING];
+        keepFixedStep(isHost() ? own : other, isHost() ? other : own);
     }
 }
 
@@ -245,6 +238,7 @@ static void endNetworkMatch(bool tell) {
         uint8_t packet[NET_PACKET_MAX];
         send(NET_RELIABLE, packet, writeMatchEnd(packet), true);
     }
+    finishKeptReplay(matchBefore(game.netConfirmed));  // the match as both sides know it
     game.netMatch = 0;
     game.netShownBallX = game.netShownBallY = game.netShownBatY = 0;
     if (isGuest()) game.difficulty = game.netOwnDifficulty;
@@ -283,7 +277,7 @@ static void networkFrame() {
     if (game.netClockTenths > BANK_TENTHS_MAX) game.netClockTenths = BANK_TENTHS_MAX;
     game.frameDelta = frameDelta;
 
-    playCountedSounds();
+    playCountedSounds(game.netSoundsPlayed);
     fadeCorrections(elapsed);
     if (game.cameraMode) moveCamera();
     if (matchBefore(game.netConfirmed).matchOver) endNetworkMatch(true);
@@ -313,6 +307,7 @@ static void beginStepping(const NetMatchStart& start) {
     game.netBallJumpMax = game.netBallJumpSum = game.netBatJumpMax = game.netBatJumpSum = 0;
     game.netBytesOut = game.netBytesIn = 0;
     game.netStartTick = platform.getTicks();
+    keepReplayStart(matchName(1), matchName(2));
 }
 
 // The holds this side has run and the other side does not yet have, as runs of
@@ -600,12 +595,15 @@ void onNetworkIdle() {
     receiveNetwork();
     if (game.netMatch && game.matchActive)
         networkFrame();
+    else if (game.replayActive)
+        replayIdle();
     else
         onIdle();
     if (game.netMatch && game.matchActive) sendHolds();
 }
 
 const char* matchName(int player) {
+    if (game.replayActive) return game.replayHeader.names[player == 1 ? 0 : 1];
     if (game.netMatch && isGuest()) return player == 1 ? game.netRemoteName : game.p1name;
     if (game.netMatch && isHost()) return player == 1 ? game.p1name : game.netRemoteName;
     if (player == 1) return game.p1name;

@@ -51,10 +51,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t length) {
         sameBytes(data, length, written, writeMatchStart(written, start));
     }
     if (readMatchState(data, length, &step, &match)) {
-        check(std::isfinite(match.ballX) && std::fabs(match.ballY) <= NET_BALL_Y_LIMIT, "ball");
-        check(std::fabs(match.p1BatY) <= NET_BAT_LIMIT && std::fabs(match.p2BatY) <= NET_BAT_LIMIT, "bats");
-        check(match.animFrame >= 0 && match.animFrame < NET_FRAMES && match.p1Games <= NET_GAMES_MAX &&
-                  match.p2Games <= NET_GAMES_MAX && match.spreadFront < SPREAD_WORDS && match.spreadRear < SPREAD_WORDS,
+        check(std::isfinite(match.ballX) && std::fabs(match.ballY) <= MATCH_BALL_Y_LIMIT, "ball");
+        check(std::fabs(match.p1BatY) <= MATCH_BAT_LIMIT && std::fabs(match.p2BatY) <= MATCH_BAT_LIMIT, "bats");
+        check(match.animFrame >= 0 && match.animFrame < MATCH_FRAMES && match.p1Games <= MATCH_GAMES_MAX &&
+                  match.p2Games <= MATCH_GAMES_MAX && match.spreadFront < SPREAD_WORDS && match.spreadRear < SPREAD_WORDS,
               "an index out of range");
         sameBytes(data, length, written, writeMatchState(written, step, match));
     }

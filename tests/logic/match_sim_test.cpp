@@ -10,7 +10,7 @@
 #include "match/clock.h"
 #include "match/ball.h"
 #include "match/flow.h"
-#include "net/protocol.h"
+#include "match/record.h"
 #include "render/text.h"
 #include "support/fake_platform.h"
 
@@ -131,7 +131,7 @@ TEST(FixedSteps, EveryStepRolledBackAndRunAgainEndsWhereTheStraightRunEnds) {
         runGivenStep();
     };
     auto bytes = [] {
-        std::vector<uint8_t> out(NET_STATE_BYTES);
+        std::vector<uint8_t> out(MATCH_RECORD_BYTES);
         writeMatch(out.data(), game);
         return out;
     };
