@@ -1,4 +1,4 @@
-// The benchmark program: frame, idle step, start-up and match start timings beside their floors, and allocations per frame.
+// The benchmark program: frame, idle step, roll-back, start-up and match start timings beside their floors, and allocations per frame.
 #include <benchmark/benchmark.h>
 #include <dlfcn.h>
 
@@ -8,7 +8,11 @@
 #include <string>
 
 #include "alloc_hook.h"
+#include "app/game_state.h"
 #include "harness.h"
+#include "match/ball.h"
+#include "match/flow.h"
+#include "net/protocol.h"
 
 namespace {
 
@@ -73,6 +77,93 @@ void idleStepBenchmark(benchmark::State& state, bool steered) {
         for (auto _ : state) bench::idleStep();
     state.counters["in_flight_share"] = (double)inFlight / SAMPLE;
     bench::leaveMatch();
+}
+
+// ---- A network roll-back -------------------------------------------------------------
+
+// How far a roll-back goes back here: as far as a side may run beyond what it
+// knows of the other (NET_WINDOW), the deepest roll-back a network match makes.
+const uint32_t ROLL_BACK_STEPS = 25;
+static_assert(ROLL_BACK_STEPS <= NET_RING, "the match copies reach back no further than NET_RING steps");
+// Steps played before the roll-backs are timed: a few rallies into the match.
+const uint32_t PLAYED_FIRST = 1500;
+
+// A player who follows the ball while it comes and serves at once.
+u8 followBall(float bat, bool coming, bool serves) {
+    if (serves) return HOLD_PASS;
+    if (!coming) return 0;
+    return game.ballY > bat + 0.01f ? HOLD_UP : game.ballY < bat - 0.01f ? HOLD_DOWN : 0;
+}
+
+// What a network match does when a late key arrives 25 steps back: the
+// match copy kept before that step is restored and the steps since are run
+// again with the holds now known, each step keeping its copy first. The match
+// is a two-player tennis match in fixed steps, set up directly (no network),
+// played until the ball has flown the last 25 steps; the same 25 steps are
+// taken back and run again at every iteration.
+void rollBackBenchmark(benchmark::State& state) {
+    struct Kept {
+        MatchState match;
+        u8 introActive, menuActive, matchActive, vsComputer, p2Human, stepInputGiven;
+        i32 playground;
+        f32 frameDelta;
+        StepInput stepInput;
+    };
+    const Kept kept = {game, game.introActive, game.menuActive, game.matchActive, game.vsComputer, game.p2Human,
+                       game.stepInputGiven, game.playground, game.frameDelta, game.stepInput};
+    game.introActive = 0;
+    game.menuActive = 0;
+    game.playground = 1;
+    game.vsComputer = 0;
+    game.p2Human = 1;
+    resetMatch();
+    game.matchActive = 1;
+    game.stepsFixed = 1;
+    seedSpread(20261207);
+    game.frameDelta = FIXED_STEP_MS;
+
+    u8 holds[NET_RING][2];
+    auto runStep = [&](uint32_t step) {
+        game.netSaved[step % NET_RING] = game;
+        game.stepInput.holds[0] = holds[step % NET_RING][0];
+        game.stepInput.holds[1] = holds[step % NET_RING][1];
+        game.stepInput.paused = 0;
+        game.frameDelta = FIXED_STEP_MS;
+        runGivenStep();
+    };
+    uint32_t flying = 0;
+    while ((game.matchStep < PLAYED_FIRST || flying < ROLL_BACK_STEPS) && !game.matchOver) {
+        const uint32_t step = game.matchStep;
+        holds[step % NET_RING][0] = followBall(game.p1BatY, game.ballVelX < 0, !game.ballInPlay && game.ballX <= 0.01f);
+        holds[step % NET_RING][1] = followBall(game.p2BatY, game.ballVelX > 0, !game.ballInPlay && game.ballX >= 1.43f);
+        runStep(step);
+        flying = bench::ballInFlight() ? flying + 1 : 0;
+    }
+    if (game.matchOver) {
+        state.SkipWithError("the match ended before the ball flew 25 steps in a row");
+    } else {
+        const uint32_t to = game.matchStep, from = to - ROLL_BACK_STEPS;
+        const uint32_t straight = matchChecksum(game);
+        for (auto _ : state) {
+            static_cast<MatchState&>(game) = game.netSaved[from % NET_RING];
+            for (uint32_t step = from; step < to; step++) runStep(step);
+            benchmark::ClobberMemory();
+        }
+        // Run again with the same holds, the steps must end where they ended first.
+        if (matchChecksum(game) != straight) state.SkipWithError("the steps run again ended elsewhere");
+        state.counters["steps"] = ROLL_BACK_STEPS;
+    }
+
+    static_cast<MatchState&>(game) = kept.match;
+    game.introActive = kept.introActive;
+    game.menuActive = kept.menuActive;
+    game.matchActive = kept.matchActive;
+    game.vsComputer = kept.vsComputer;
+    game.p2Human = kept.p2Human;
+    game.stepInputGiven = kept.stepInputGiven;
+    game.playground = kept.playground;
+    game.frameDelta = kept.frameDelta;
+    game.stepInput = kept.stepInput;
 }
 
 // ---- Start-up and match start ---------------------------------------------------
@@ -170,6 +261,7 @@ void registerAll() {
         }
     benchmark::RegisterBenchmark("sim/idle-step", idleStepBenchmark, false)->Unit(benchmark::kNanosecond);
     benchmark::RegisterBenchmark("sim/idle-step+steering", idleStepBenchmark, true)->Unit(benchmark::kNanosecond);
+    benchmark::RegisterBenchmark("sim/rollback-25", rollBackBenchmark)->Unit(benchmark::kMicrosecond);
     for (bench::PictureSet set : {bench::BASE_SET, bench::TENNIS_SET, bench::FUTURISTIC_SET}) {
         std::string name = std::string("load/") + bench::pictureSetName(set);
         benchmark::RegisterBenchmark(name.c_str(), loadBenchmark, set)->Unit(benchmark::kMillisecond)->UseRealTime();

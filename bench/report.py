@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes the benchmark results (Markdown) from one run's files: benchmarks.json, callgrind.*.json, memory.json."""
+"""Writes the benchmark results (Markdown) from one run's files: benchmarks.json, callgrind.*.json, memory.json, net-play.json."""
 import datetime
 import json
 import os
@@ -452,6 +452,116 @@ def matches_section(out, points):
     out.append("")
 
 
+def ms(probe, key):
+    value = (probe or {}).get(key)
+    return "%.1f" % value if value is not None else "n/a"
+
+
+def figure(value, form="%.1f"):
+    return form % value if value is not None else "n/a"
+
+
+# The network runs' rows: which side's own bat, and the same bat of the local match beside it.
+NET_SIDES = [("host", "host, bat 1 (a, z)", "bat1"), ("guest", "guest, bat 2 (a, z)", "bat2")]
+
+
+def link_title(link):
+    if not link.get("delay_ms"):
+        return "direct, loopback"
+    return "relay, %g +- %g ms, %g %% lost, %g %% doubled" % (
+        link["delay_ms"], link.get("jitter_ms", 0), link.get("loss_percent", 0), link.get("duplicate_percent", 0))
+
+
+def net_tables(out, net, notes):
+    """The key-to-pixels table and the stats table of net_play.sh's runs; the relay's counts go to notes."""
+    out.append("Two real games, each on its own virtual display, 640 x 480 windows, music and effects off "
+               "(`bench/net_play.sh`). The guest joins, the host starts a two-player tennis match, and nobody "
+               "serves, so the ball waits on bat 1. The link is direct on loopback, then through "
+               "`tests/tools/udp_relay.py`, which delays, jitters, drops and doubles every datagram each way. "
+               "The key probe (`tarvo-key-probe`) presses a and z in turn, %d presses of 100 ms, and times each "
+               "from the X server taking the key to the bat's pixels changing: on the host's own bat, then on "
+               "the guest's own bat on the guest's screen. The floor is the same probe on a local two-player "
+               "match (`bench/key_response.sh`), alone and beside a second game drawing its own match on the "
+               "other display, as the guest does. Each game draws as fast as it can, so two games share the "
+               "machine's two cores.\n" % net.get("presses", 20))
+    local, beside = net.get("local", {}), net.get("beside", {})
+    out.append("| link | side | median ms | p90 | max | misses | local alone: median / p90 | beside a second game: median / p90 |")
+    out.append("|---|---|---:|---:|---:|---:|---:|---:|")
+    for name, title in (("bat1", "bat 1 (a, z)"), ("bat2", "bat 2 (Up, Down)")):
+        out.append("| local two-player match | %s | %s | %s | %s | %s | | |" % (
+            title, ms(local.get(name), "median_ms"), ms(local.get(name), "p90_ms"), ms(local.get(name), "max_ms"),
+            figure((local.get(name) or {}).get("misses"), "%d")))
+    for link in net.get("links", []):
+        for side, title, bat in NET_SIDES:
+            probe = link.get(side + "_bat")
+            out.append("| %s | %s | %s | %s | %s | %s | %s / %s | %s / %s |" % (
+                link_title(link), title, ms(probe, "median_ms"), ms(probe, "p90_ms"), ms(probe, "max_ms"),
+                figure((probe or {}).get("misses"), "%d"), ms(local.get(bat), "median_ms"),
+                ms(local.get(bat), "p90_ms"), ms(beside.get(bat), "median_ms"), ms(beside.get(bat), "p90_ms")))
+    out.append("")
+
+    out.append("Each side's `Network stats:` line at the end of the match (`TARVO_NET_STATS=1`), the match "
+               "lasting through both probes. A correction is a roll-back that moved the ball or the other "
+               "side's bat; the jumps are how far, in the match's own units (a bat is 0.23 long, the ball's way "
+               "between the boards 0.95), before the fade on screen. Here they come from the other side's presses alone; the ball moves only "
+               "with bat 1, so only the guest sees it jump. Bytes are the game's own packets, without ENet's "
+               "and UDP's headers; holds go out at most once a frame and a hundred times a second, so their "
+               "rate follows the frame rate.\n")
+    out.append("| link | side | steps in s | roll-backs (deepest, steps) | corrections a minute | ball jump mean / max "
+               "| other bat jump mean / max | waits | bytes/s out | bytes/s in |")
+    out.append("|---|---|---:|---:|---:|---:|---:|---:|---:|---:|")
+    for link in net.get("links", []):
+        for side, _, _ in NET_SIDES:
+            line = link.get(side + "_stats") or {}
+            out.append("| %s | %s | %s in %s | %s (%s) | %s | %s / %s | %s / %s | %s | %s | %s |" % (
+                link_title(link), side, figure(line.get("steps"), "%d"), figure(line.get("seconds")),
+                figure(line.get("rollbacks"), "%d"), figure(line.get("deepest"), "%d"),
+                figure(line.get("corrections_a_minute")), figure(line.get("ball_jump_mean"), "%.4f"),
+                figure(line.get("ball_jump_max"), "%.4f"), figure(line.get("bat_jump_mean"), "%.4f"),
+                figure(line.get("bat_jump_max"), "%.4f"), figure(line.get("waits"), "%d"),
+                figure(line.get("bytes_out_per_s"), "%.0f"), figure(line.get("bytes_in_per_s"), "%.0f")))
+            if line.get("taken_from_host"):
+                notes.append("**The %s's match went out of step %d times** (%s)."
+                              % (side, line["taken_from_host"], link_title(link)))
+        relay = link.get("relay")
+        if relay:
+            notes.append("Through the relay, over its %s s (the guest joining, the wait and the match), counted "
+                         "as UDP payloads with ENet's headers, acknowledgements and pings: " % figure(
+                             relay.get("to_host", {}).get("seconds")) + "; ".join(
+                "%s %d datagrams, %d bytes (%s/s), %d dropped, %d doubled" % (
+                    way.replace("_", " "), counts.get("datagrams", 0), counts.get("bytes", 0),
+                    figure(counts["bytes"] / counts["seconds"] if counts.get("seconds") else None, "%.0f"),
+                    counts.get("dropped", 0), counts.get("doubled", 0))
+                for way, counts in sorted(relay.items())) + ".")
+    out.append("")
+
+
+def net_section(out, stats, net):
+    out.append("## Network play\n")
+    notes = []
+    if net.get("links"):
+        net_tables(out, net, notes)
+    rollback = find(stats, "sim/rollback-25")
+    frame = find(stats, "frame/tennis/800x600")
+    if rollback:
+        wall, _ = to_ns(rollback["row"])
+        best, _ = to_ns(rollback["best"])
+        sentence = ("Roll-back cost (`sim/rollback-25`, in the bench process): a two-player tennis match in "
+                    "fixed steps, set up without the network, both bats following the ball. Each iteration puts "
+                    "back the copy kept 25 steps earlier, the deepest roll-back a side can make, and runs the 25 "
+                    "steps again, each keeping its copy first; the ball flies all along. Median %.2f us (best "
+                    "%.2f, CV %s), %.0f ns a step" % (wall / 1000.0, best / 1000.0, percent(rollback["cv"]),
+                                                      wall / 25.0))
+        if frame:
+            sentence += ": %.3f %% of a tennis match frame at 800 x 600 (median %.3f ms)" % (
+                100.0 * wall / (to_ms(frame["row"]) * 1e6), to_ms(frame["row"]))
+        notes.append(sentence + ".")
+    if net.get("seconds") is not None:
+        notes.append("The network part took %s s; load average before / after it: %s / %s." % (
+            net["seconds"], net.get("load_before", "?"), net.get("load_after", "?")))
+    out.append(" ".join(notes) + "\n")
+
+
 def main():
     if len(sys.argv) != 2:
         sys.stderr.write("usage: report.py <results folder>\n")
@@ -497,6 +607,9 @@ def main():
     matches_path = os.path.join(folder, "matches-memory.json")
     if os.path.exists(matches_path):
         matches_section(out, load_json(matches_path))
+    net_path = os.path.join(folder, "net-play.json")
+    if os.path.exists(net_path) or find(stats, "sim/rollback-25"):
+        net_section(out, stats, load_json(net_path) if os.path.exists(net_path) else {})
     notes = os.path.join(os.path.dirname(os.path.abspath(__file__)), "NOTES.md")
     if os.path.exists(notes):
         out.append(read_text(notes))

@@ -2,7 +2,7 @@
 # Runs every benchmark of a build folder and writes bench/RESULTS.md; `make bench` calls it under a virtual X server.
 # Usage: bench/run.sh <build folder>
 # Knobs (environment): TARVO_BENCH_REPETITIONS (9), TARVO_BENCH_MIN_TIME (0.25 s per repetition),
-# TARVO_BENCH_CALLGRIND_FRAMES (10), TARVO_BENCH_MATCH_SECONDS (15).
+# TARVO_BENCH_CALLGRIND_FRAMES (10), TARVO_BENCH_MATCH_SECONDS (15), TARVO_NET_PRESSES (20, net_play.sh).
 set -euo pipefail
 
 build=$(cd "${1:?usage: bench/run.sh <build folder>}" && pwd)
@@ -57,6 +57,9 @@ echo "== Resident memory along a row of matches"
 
 echo "== Peak resident memory of the real game"
 bash "$here/peak_memory.sh" "$build" "$match_seconds" >"$out/memory.json"
+
+echo "== Network play: two real games, direct and through an impairing relay"
+bash "$here/net_play.sh" "$build" >"$out/net-play.json"
 
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:STRING=//p' "$build/CMakeCache.txt")

@@ -37,6 +37,7 @@ BENCHMARKS = {
         + repeated("load/base/real_time", [13.0, 12.0, 30.0], pictures=27)
         + repeated("frame/bare/800x600/real_time", [0.5, 0.4, 0.6])
         + repeated("frame/futuristic/800x600/real_time", [8.0, 9.0, 7.0])
+        + repeated("frame/tennis/800x600/real_time", [8.0, 8.0, 8.0]) + repeated("sim/rollback-25", [2.0, 2.0, 2.0], unit="us")
         + repeated("sim/idle-step", [40.0, 2000.0, 45.0], unit="ns", in_flight_share=0.5)
         + [run("alloc/tennis/iterations:1/repeats:1", 7.0, "s", frames=1000, game_allocs=0, all_allocs=80000,
                **{"by:swrast_dri.so": 74000, "by:libX11.so.6": 6000}),
@@ -113,12 +114,18 @@ class Sections(unittest.TestCase):
             with open(os.path.join(folder, "memory.json"), "w", encoding="utf-8") as handle:
                 json.dump({"match_seconds": 15, "checkpoints": [{"moment": "main menu", "rss_kb": 2048, "hwm_kb": 4096}],
                            "peak_kb": 4096, "floor_kb": 2048, "exit_status": 0}, handle)
+            with open(os.path.join(folder, "net-play.json"), "w", encoding="utf-8") as handle:
+                json.dump({"local": {"bat1": {"median_ms": 20.0}, "bat2": {"median_ms": 30.0}}, "links": [{"delay_ms": 75,
+                           "guest_bat": {"median_ms": 40.0, "p90_ms": 50.0, "max_ms": 60.0, "misses": 0}}]}, handle)
             with mock.patch.object(sys, "argv", ["report.py", folder]), mock.patch("sys.stdout") as stdout:
                 self.assertEqual(report.main(), 0)
             text = "".join(call.args[0] for call in stdout.write.call_args_list)
         self.assertIn("llvmpipe (LLVM 15.0.6, 256 bits)", text)
         self.assertIn("| 800x600 | match on futuristic | 7.000 | 8.000 | 143 |", text)
         self.assertIn("Peak: **4.0 MiB**; floor: 2.0 MiB", text)
+        # The guest's own bat 2 beside bat 2's local floor; 2 us of roll-back against an 8 ms tennis frame.
+        self.assertIn("| guest, bat 2 (a, z) | 40.0 | 50.0 | 60.0 | 0 | 30.0 / n/a | n/a / n/a |", text)
+        self.assertIn("0.025 % of a tennis match frame", text)
 
 
 if __name__ == "__main__":

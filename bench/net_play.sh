@@ -1,0 +1,272 @@
+#!/usr/bin/env bash
+# Network play measured on two real games, each on its own virtual display: own-bat key-to-pixels for the
+# host and for the guest, corrections, jumps and traffic from both sides' "Network stats:" lines, direct on
+# loopback and through tests/tools/udp_relay.py at 75 +- 15 ms each way with 3 % lost and 3 % doubled;
+# beside the same key-to-pixels figure of a local two-player match. Prints JSON; progress goes to stderr.
+#
+# Usage: bench/net_play.sh <build folder>      (needs an X display: run it under scripts/headless.sh)
+# Knobs (environment): TARVO_NET_PRESSES (20 key presses a bat).
+set -euo pipefail
+
+build=$(cd "${1:?usage: bench/net_play.sh <build folder>}" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+game=$build/tarvo-rink
+probe=$build/bench/tarvo-key-probe
+relay=$here/../tests/tools/udp_relay.py
+presses=${TARVO_NET_PRESSES:-20}
+# Bat 1 on the host's screen and bat 2 on the guest's, where a rally starts and
+# 35 units beyond either way, as key_response.sh watches bat 1.
+HOST_BAT="84 180 98 303"
+GUEST_BAT="538 180 556 303"
+# The impaired link, each way alike; a fixed seed, so two runs lose the same datagrams.
+RELAY_DELAY=75 RELAY_JITTER=15 RELAY_LOSS=3 RELAY_DUPLICATE=3 RELAY_SEED=7
+
+[ -n "${DISPLAY:-}" ] || { echo "net_play: needs an X display (run it under scripts/headless.sh)" >&2; exit 1; }
+[ -x "$game" ] && [ -x "$probe" ] || { echo "net_play: no game or key probe in $build (build with -DTARVO_BENCH=ON)" >&2; exit 1; }
+[ -d "$build/data/pictures" ] || { echo "net_play: no pictures in $build/data" >&2; exit 1; }
+source "$here/key_response.sh"
+export SDL_AUDIODRIVER=dummy
+started=$SECONDS
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
+work=$(mktemp -d /tmp/tarvo-bench-net.XXXXXX)
+host_DISPLAY=$DISPLAY
+host_PID= guest_PID= relay_PID= second_server=
+
+stop_pid() {
+  if [ -n "$1" ] && kill -0 "$1" 2>/dev/null; then
+    kill "$1" 2>/dev/null || true
+    wait "$1" 2>/dev/null || true
+  fi
+}
+cleanup() {
+  stop_key_match
+  stop_pid "$host_PID"
+  stop_pid "$guest_PID"
+  stop_pid "$relay_PID"
+  [ -n "$second_server" ] && kill "$second_server" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+  echo "net_play: $*" >&2
+  exit 1
+}
+say() { echo "   [${SECONDS}s] $*" >&2; }
+
+free_port() {
+  python3 -c 'import socket; s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("", 0)); print(s.getsockname()[1])'
+}
+
+# The guest's virtual display: a second server, for as long as this script runs.
+display_file=$work/display
+"$here/../scripts/headless.sh" bash -c 'echo "$DISPLAY $$" >"$1"; exec sleep 100000' _ "$display_file" 2>/dev/null &
+for _ in $(seq 1 300); do [ -s "$display_file" ] && break; sleep 0.1; done
+read -r guest_DISPLAY second_server <"$display_file" || true
+[ -n "${guest_DISPLAY:-}" ] || fail "no second virtual display"
+
+# Starts a game as side $1 (host or guest) on its display, in a fresh folder with
+# a 640 x 480 window, music and effects off; the rest goes to the game. Sets
+# <side>_PID, <side>_DIR and <side>_WINDOW.
+start_side() {
+  local side=$1 dir window= pid
+  shift
+  dir=$(mktemp -d "$work/$side.XXXXXX")
+  ln -s "$build/data" "$dir/data"
+  printf 'music= 0\neffects= 0\nresolution= 0\nmode= 0\n' >"$dir/tarvo.ini"
+  eval "export DISPLAY=\$${side}_DISPLAY"
+  (cd "$dir" && TARVO_NET_STATS=1 exec "$game" "$@" >"$dir/stdout" 2>"$dir/stderr") &
+  pid=$!
+  for _ in $(seq 1 300); do
+    window=$(xdotool search --onlyvisible --name '^Tarvo Rink$' 2>/dev/null | head -n 1 || true)
+    [ -n "$window" ] && break
+    kill -0 "$pid" 2>/dev/null || fail "the $side ended before its window showed: $(cat "$dir/stderr")"
+    sleep 0.1
+  done
+  [ -n "$window" ] || fail "no $side window after 30 s"
+  xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
+  eval "${side}_PID=$pid ${side}_DIR=$dir ${side}_WINDOW=$window"
+  export DISPLAY=$host_DISPLAY
+}
+
+# A fingerprint of side $1's window as it shows now.
+look() {
+  eval "DISPLAY=\$${1}_DISPLAY xwd -silent -id \$${1}_WINDOW" | md5sum | cut -d' ' -f1
+}
+
+# The host clicks tennis on its two-player page until its match starts (a click
+# there starts nothing until the guest has come), then the guest's screen must
+# change from its waiting screen to the match.
+start_network_match() {
+  local page waiting tries w h
+  waiting=$(look guest)
+  key_menu_click "$host_WINDOW" 320 234  # two players
+  read -r w h < <(key_window_size "$host_WINDOW")
+  for tries in $(seq 1 20); do
+    xdotool mousemove --window "$host_WINDOW" $((249 * w / 640)) $((227 * h / 480))  # tennis
+    sleep 0.3
+    page=$(look host)
+    xdotool mousedown 1 sleep 0.06 mouseup 1
+    sleep 0.7
+    [ "$(look host)" != "$page" ] && break
+    (( tries < 20 )) || fail "the host's tennis click started no match within 20 tries (no guest?)"
+  done
+  for _ in $(seq 1 50); do
+    [ "$(look guest)" != "$waiting" ] && break
+    sleep 0.2
+  done
+  [ "$(look guest)" != "$waiting" ] || fail "the guest's screen did not change to the match"
+  # The match screens, the bats at rest; the probe waits for the region to stand still.
+  sleep 1
+}
+
+# Times $presses presses of keys $2 (in turn) on window $1 over region $3 of the
+# display in use, for what $4 names; prints the probe's summary line.
+probe_window() {
+  local lines
+  lines=$(measure_keys "$probe" "$1" "$2" "$3" --presses "$presses") || fail "the probe on $4 failed: $lines"
+  printf '%s\n' "$lines" >>"$work/probe.log"
+  printf '%s\n' "$lines" | grep '^presses=' || fail "no summary from the probe on $4"
+}
+
+# The same on side $1's own bat (keys a and z), region $2.
+probe_side() {
+  (
+    eval "export DISPLAY=\$${1}_DISPLAY"
+    probe_window "$(eval echo "\$${1}_WINDOW")" a,z "$2" "the $1's own bat"
+  )
+}
+
+# One link: "direct" on loopback, or "relay" through the impairing relay. Writes
+# $work/<link>.txt with the probe summaries, both stats lines and the relay's counts.
+measure_link() {
+  local link=$1 port join host_line guest_line host_probe guest_probe
+  port=$(free_port)
+  join=127.0.0.1:$port
+  start_side host --host --port "$port"
+  xdotool key Escape  # the menu at once, no intro
+  sleep 0.6
+  if [ "$link" = relay ]; then
+    local relay_port
+    relay_port=$(free_port)
+    python3 "$relay" --listen "$relay_port" --to "127.0.0.1:$port" --delay $RELAY_DELAY --jitter $RELAY_JITTER \
+      --loss $RELAY_LOSS --duplicate $RELAY_DUPLICATE --seed $RELAY_SEED --stats "$work/relay.stats" &
+    relay_PID=$!
+    join=127.0.0.1:$relay_port
+  fi
+  start_side guest --join "$join"
+  sleep 1
+  start_network_match
+  say "$link: match on; the host's bat"
+  host_probe=$(probe_side host "$HOST_BAT")
+  say "$link: the guest's bat"
+  guest_probe=$(probe_side guest "$GUEST_BAT")
+  xdotool windowfocus "$host_WINDOW" 2>/dev/null || true
+  xdotool key Escape  # ends the match for both
+  for _ in $(seq 1 100); do
+    grep -q '^Network stats:' "$host_DIR/stderr" && grep -q '^Network stats:' "$guest_DIR/stderr" && break
+    sleep 0.1
+  done
+  host_line=$(grep -m1 '^Network stats:' "$host_DIR/stderr") || fail "$link: no network stats from the host"
+  guest_line=$(grep -m1 '^Network stats:' "$guest_DIR/stderr") || fail "$link: no network stats from the guest"
+  {
+    echo "host_bat $host_probe"
+    echo "guest_bat $guest_probe"
+    echo "host_stats $host_line"
+    echo "guest_stats $guest_line"
+  } >"$work/$link.txt"
+  if [ -n "$relay_PID" ]; then
+    stop_pid "$relay_PID"
+    relay_PID=
+    sed 's/^/relay /' "$work/relay.stats" >>"$work/$link.txt"
+  fi
+  stop_pid "$guest_PID"
+  stop_pid "$host_PID"
+  guest_PID= host_PID=
+  say "$link: $(sed -n 's/^host_stats //p' "$work/$link.txt")"
+}
+
+# A local two-player match on the host's display (key_response.sh's), timed on
+# bat 1 (a, z) and bat 2 (Up, Down); written to $work/$1.txt.
+measure_local() {
+  local bat1 bat2
+  start_key_match "$game" "$build" || fail "the local match did not start"
+  bat1=$(probe_window "$KEY_WINDOW" a,z "$HOST_BAT" "bat 1 of the local match")
+  bat2=$(probe_window "$KEY_WINDOW" Up,Down "$GUEST_BAT" "bat 2 of the local match")
+  printf 'bat1 %s\nbat2 %s\n' "$bat1" "$bat2" >"$work/$1.txt"
+  stop_key_match
+}
+
+say "local two-player match, alone"
+measure_local local
+# The same beside a second game drawing its own two-player match on the other
+# display, as the guest does during a network match: the two games then share
+# the machine's cores (each draws as fast as it can).
+say "local two-player match, a second game drawing beside it"
+start_side guest
+(
+  export DISPLAY=$guest_DISPLAY
+  xdotool key Escape
+  sleep 0.6
+  key_menu_click "$guest_WINDOW" 320 234  # two players
+  key_menu_click "$guest_WINDOW" 249 227  # tennis
+)
+measure_local beside
+stop_pid "$guest_PID"
+guest_PID=
+measure_link direct
+measure_link relay
+
+python3 - "$work" "$((SECONDS - started))" "$presses" "$load_before" "$(cut -d' ' -f1-3 /proc/loadavg)" \
+  "$RELAY_DELAY" "$RELAY_JITTER" "$RELAY_LOSS" "$RELAY_DUPLICATE" <<'PY'
+import json, os, re, sys
+
+folder, seconds, presses, load_before, load_after = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), sys.argv[4], sys.argv[5]
+delay, jitter, loss, duplicate = (float(value) for value in sys.argv[6:10])
+NUMBER = r"(-?[\d.]+)"
+# The parts of a "Network stats:" line, by name.
+STATS = {
+    "steps": r"(\d+) steps", "seconds": r"in " + NUMBER + r" s", "rollbacks": r"(\d+) roll-backs",
+    "deepest": r"deepest (\d+) steps", "corrections": r"(\d+) corrections",
+    "corrections_a_minute": r"\(" + NUMBER + r" a minute\)", "ball_jump_mean": r"ball jump mean " + NUMBER,
+    "ball_jump_max": r"ball jump mean [\d.]+ max " + NUMBER, "bat_jump_mean": r"other bat jump mean " + NUMBER,
+    "bat_jump_max": r"other bat jump mean [\d.]+ max " + NUMBER, "waits": r"(\d+) waits",
+    "bytes_out": r"(\d+) bytes out", "bytes_out_per_s": r"bytes out \(" + NUMBER + r"/s\)",
+    "bytes_in": r"(\d+) in \(", "bytes_in_per_s": r"\d+ in \(" + NUMBER + r"/s\)",
+    "taken_from_host": r"(\d+) taken from the host",
+}
+
+
+def words(text):
+    return {key: float(value) for key, value in re.findall(r"(\w+)=(-?[\d.]+)", text)}
+
+
+def stats(line):
+    found = {"line": line}
+    for name, pattern in STATS.items():
+        match = re.search(pattern, line)
+        found[name] = float(match.group(1)) if match else None
+    return found
+
+
+def read(name):
+    entry = {}
+    with open(os.path.join(folder, name + ".txt"), encoding="utf-8") as handle:
+        for line in handle:
+            kind, _, rest = line.rstrip("\n").partition(" ")
+            if kind.endswith("_bat") or kind.startswith("bat"):
+                entry[kind] = words(rest)
+            elif kind.endswith("_stats"):
+                entry[kind] = stats(rest)
+            elif kind == "relay":
+                way, _, counts = rest.partition(" ")
+                entry.setdefault("relay", {})[way] = words(counts)
+    return entry
+
+
+links = [dict(read("direct"), name="direct", delay_ms=0, jitter_ms=0, loss_percent=0, duplicate_percent=0),
+         dict(read("relay"), name="relay", delay_ms=delay, jitter_ms=jitter, loss_percent=loss,
+              duplicate_percent=duplicate)]
+print(json.dumps({"presses": presses, "seconds": seconds, "load_before": load_before, "load_after": load_after,
+                  "local": read("local"), "beside": read("beside"), "links": links}, indent=1))
+PY
+say "done in $((SECONDS - started)) s"
