@@ -6,7 +6,7 @@ XVFB := $(CURDIR)/scripts/headless.sh
 
 PREFIX ?= /usr/local
 
-.PHONY: play test build test-plain test-sanitize bench screenshots deb install clean
+.PHONY: play test build replays test-plain test-sanitize bench screenshots deb install clean
 
 play:
 	bash scripts/setup.sh play
@@ -31,6 +31,11 @@ test-sanitize:
 	cmake -S . -B $(ASAN_BUILD) -DTARVO_TESTS=ON -DTARVO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && $(XVFB) ctest --output-on-failure -j $(JOBS)
+
+# Records the matches under tests/replays again, for when a match is meant to
+# play differently from now on (HACKING.md says when).
+replays: build
+	cd $(BUILD) && $(XVFB) tests/tarvo-record-replays $(CURDIR)/tests/replays
 
 # Benchmarks on a real OpenGL context under the virtual X server, in their own
 # optimised build; writes bench/RESULTS.md.

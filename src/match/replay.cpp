@@ -60,11 +60,15 @@ void keepReplayStart(const char* name1, const char* name2) {
     strftime(moment, sizeof moment, "%Y%m%d-%H%M%S", &local);
     char path[PATH_MAX + 64];
     struct stat info;
+    // The count goes on from the highest of this second kept so far, so that a
+    // name freed by pruning is never taken again by a newer match.
+    int next = 1;
     for (int count = 1; count < 100; count++) {
         snprintf(game.replayOutName, sizeof game.replayOutName, "%s-%02d.replay", moment, count);
         keptPath(path, sizeof path, game.replayOutName, "");
-        if (stat(path, &info) != 0) break;
+        if (stat(path, &info) == 0) next = count + 1;
     }
+    snprintf(game.replayOutName, sizeof game.replayOutName, "%s-%02d.replay", moment, next < 100 ? next : 99);
     keptPath(path, sizeof path, game.replayOutName, ".part");
     game.replayOut = fopen(path, "wb");
     if (!game.replayOut) {

@@ -20,28 +20,9 @@
 #include "net/session.h"
 #include "support/fake_platform.h"
 #include "support/gl_context.h"
+#include "support/sides.h"
 
 namespace {
-
-// The one game record holds one side at a time: each side's record is put in
-// place while that side runs, and kept again afterwards.
-struct Side {
-    GameState state;
-    std::string errors;  // what the side wrote on standard error
-    int exitStatus = -1;
-};
-
-void as(Side& side, const std::function<void()>& run) {
-    game = side.state;
-    testing::internal::CaptureStderr();
-    try {
-        run();
-    } catch (const ProgramExit& exit) {
-        side.exitStatus = exit.status;
-    }
-    side.errors += testing::internal::GetCapturedStderr();
-    side.state = game;
-}
 
 class NetPlay : public ::testing::Test {
 protected:
@@ -335,36 +316,6 @@ TEST_F(NetPlay, LeavingLosingAndRefusals) {
 }
 
 namespace {
-
-// A player at either end who follows the ball coming its way, aiming a spot of
-// the bat chosen afresh each rally, and serves after a moment: imperfect enough
-// that rallies end. It sees only its own side's match.
-struct Follower {
-    uint32_t dice;
-    float aim = 0;
-    i32 lastPending = 0;
-    int roll(int n) {
-        dice = dice * 1103515245u + 12345u;
-        return (int)((dice >> 16) % (uint32_t)n);
-    }
-    void play(Side& side, int player) {
-        GameState& g = side.state;
-        const float bat = player == 1 ? g.p1BatY : g.p2BatY;
-        g.keyHeld[g.p1Up] = g.keyHeld[g.p1Down] = g.keyHeld[g.p1Pass] = 0;
-        if (g.pointPending != lastPending) aim = (roll(31) - 15) * 0.01f;
-        lastPending = g.pointPending;
-        const bool mine = player == 1 ? g.ballX <= 0.01f : g.ballX >= 1.43f;
-        if (!g.ballInPlay && mine) {
-            g.keyHeld[g.p1Pass] = roll(30) == 0;
-            return;
-        }
-        const bool coming = player == 1 ? g.ballVelX < 0 : g.ballVelX > 0;
-        if (!coming) return;
-        const float target = g.ballY - aim;
-        if (target > bat + 0.01f) g.keyHeld[g.p1Up] = 1;
-        if (target < bat - 0.01f) g.keyHeld[g.p1Down] = 1;
-    }
-};
 
 // Each side's checksum of its settled match after each step, as it settles them.
 void noteSums(const GameState& side, std::map<uint32_t, uint32_t>& sums, uint32_t& noted) {
