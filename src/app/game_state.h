@@ -32,6 +32,23 @@ enum { NET_HOST_NAME_SIZE = 256 };
 enum { NET_RING = 32, NET_HOLDS_RING = 256, NET_WINDOW = 25 };
 const uint32_t NET_NO_STEP = 0xFFFFFFFFu;
 
+// Hosts found on the local network: at most this many are listed; each row
+// holds a travelling name (8 bytes) and an address "a.b.c.d", both zero-terminated.
+enum { FOUND_HOSTS_MAX = 8, FOUND_NAME_SIZE = 9, FOUND_ADDRESS_SIZE = 16 };
+// The machine's own addresses kept while looking, and its broadcast addresses.
+enum { LOOK_ADDRESSES_MAX = 8 };
+// A host's answers kept for its limit of so many a second.
+enum { ANSWERS_PER_SECOND = 4 };
+
+// One host that answered: who plays there, where to join it, whether it waits for a guest.
+struct FoundHost {
+    char name[FOUND_NAME_SIZE] = {};
+    char address[FOUND_ADDRESS_SIZE] = {};  // "a.b.c.d"; "127.0.0.1" for a host on this machine
+    u16 port = 0;                           // its game port
+    u8 free = 0;                            // 1: no guest yet
+    u32 heardTick = 0;                      // when its last answer came
+};
+
 // Gamepads: one for each player, each holding up, down and pass as that player's keys would.
 enum { PADS = 2, PAD_UP = 0, PAD_DOWN = 1, PAD_PASS = 2, PAD_HOLDS = 3 };
 
@@ -223,6 +240,24 @@ struct GameState : MatchState {
     u8 netMatch = 0;                      // the match shown is played over the network
     char netRemoteName[12] = "player 2";  // the other side's player
     f32 netOwnDifficulty = 0.0f;          // guest: its own difficulty, back after the host's match
+
+    // ---- Finding hosts on the local network (net/discovery.h) -----------------
+    // A host answers questions while it hosts; a guest on the join page asks
+    // and lists who answered. The menu reads foundHosts[0 .. foundHostCount),
+    // kept in order of address text, then port, so its rows stay in place.
+    i32 answerSocket = -1;                // host: the question port, -1 while not answering
+    u32 answerTicks[ANSWERS_PER_SECOND] = {};  // when the newest answers went, oldest at answerNext
+    u8 answerNext = 0;
+    u8 answersSent = 0;                   // answers so far, up to ANSWERS_PER_SECOND
+    i32 lookSocket = -1;                  // guest: its own port, -1 while not looking
+    u8 lookAsked = 0;                     // a question has gone since looking began
+    u32 lookAskTick = 0;                  // when the last one went
+    char lookBroadcast[LOOK_ADDRESSES_MAX][FOUND_ADDRESS_SIZE] = {};  // where questions go, besides 127.0.0.1
+    i32 lookBroadcastCount = 0;
+    char lookOwn[LOOK_ADDRESSES_MAX][FOUND_ADDRESS_SIZE] = {};  // this machine's addresses: answers from them are 127.0.0.1's
+    i32 lookOwnCount = 0;
+    FoundHost foundHosts[FOUND_HOSTS_MAX];
+    i32 foundHostCount = 0;
 
     // ---- Per network match: both sides run it, and roll back for late keys ----
     // Each side runs the match itself in fixed steps, its own player's holds

@@ -1,12 +1,17 @@
-// The real platform behind the seam: SDL ticks, delay and joysticks, SDL_mixer, ENet, GLUT cursor and redisplay.
+// The real platform behind the seam: SDL ticks, delay and joysticks, SDL_mixer, ENet and its sockets, GLUT cursor and redisplay.
 #include "app/platform.h"
 
 #include <GL/freeglut.h>
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <enet/enet.h>
+#include <arpa/inet.h>
+#include <cerrno>
 #include <cstdlib>
 #include <dirent.h>
+#include <ifaddrs.h>
+#include <net/if.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <cstring>
 
@@ -147,6 +152,70 @@ static uint32_t realNetQuietFor(ENetPeer* peer) {
     return quiet < 0x80000000u ? quiet : 0;  // a time stamped after the clock was read is no silence
 }
 
+// Plain datagrams through ENet's own sockets: the same library on every system the game builds for.
+static int realUdpOpen(uint16_t port) {
+    ENetSocket socket = enet_socket_create(ENET_SOCKET_TYPE_DATAGRAM);
+    if (socket == ENET_SOCKET_NULL) return -1;
+    enet_socket_set_option(socket, ENET_SOCKOPT_NONBLOCK, 1);
+    enet_socket_set_option(socket, ENET_SOCKOPT_BROADCAST, 1);
+    enet_socket_set_option(socket, ENET_SOCKOPT_REUSEADDR, 1);
+    ENetAddress address;
+    address.host = ENET_HOST_ANY;
+    address.port = port;
+    if (enet_socket_bind(socket, &address) != 0) {
+        int why = errno;
+        enet_socket_destroy(socket);
+        errno = why;
+        return -1;
+    }
+    return socket;
+}
+static int realUdpSend(int socket, const char* address, uint16_t port, const uint8_t* data, size_t length) {
+    ENetAddress to;
+    if (enet_address_set_host_ip(&to, address) != 0) return -1;
+    to.port = port;
+    ENetBuffer buffer;
+    buffer.data = const_cast<uint8_t*>(data);
+    buffer.dataLength = length;
+    return enet_socket_send(socket, &to, &buffer, 1) < 0 ? -1 : 0;
+}
+static int realUdpReceive(int socket, uint8_t* data, size_t room, char* address, uint16_t* port) {
+    ENetAddress from;
+    ENetBuffer buffer;
+    buffer.data = data;
+    buffer.dataLength = room;
+    int length = enet_socket_receive(socket, &from, &buffer, 1);  // -1 also for one cut short
+    if (length <= 0) return length;
+    if (enet_address_get_host_ip(&from, address, ADDRESS_TEXT_SIZE) != 0) return -1;
+    *port = from.port;
+    return length;
+}
+static void realUdpClose(int socket) { enet_socket_destroy(socket); }
+
+// The interfaces that are up, IPv4 only: their broadcast addresses, or their own
+// addresses less the loopback's; each address once.
+static int listAddresses(char (*addresses)[ADDRESS_TEXT_SIZE], int room, bool broadcast) {
+    ifaddrs* list;
+    if (getifaddrs(&list) != 0) return 0;
+    int count = 0;
+    for (ifaddrs* at = list; at && count < room; at = at->ifa_next) {
+        if (!(at->ifa_flags & IFF_UP)) continue;
+        if (broadcast && !(at->ifa_flags & IFF_BROADCAST)) continue;
+        if (!broadcast && (at->ifa_flags & IFF_LOOPBACK)) continue;
+        sockaddr* address = broadcast ? at->ifa_broadaddr : at->ifa_addr;
+        if (!address || address->sa_family != AF_INET) continue;
+        char text[ADDRESS_TEXT_SIZE];
+        if (!inet_ntop(AF_INET, &((sockaddr_in*)address)->sin_addr, text, sizeof text)) continue;
+        bool known = false;
+        for (int i = 0; i < count; i++) known = known || strcmp(addresses[i], text) == 0;
+        if (!known) memcpy(addresses[count++], text, sizeof text);
+    }
+    freeifaddrs(list);
+    return count;
+}
+static int realBroadcastAddresses(char (*addresses)[ADDRESS_TEXT_SIZE], int room) { return listAddresses(addresses, room, true); }
+static int realLocalAddresses(char (*addresses)[ADDRESS_TEXT_SIZE], int room) { return listAddresses(addresses, room, false); }
+
 static void realSetCursor(int cursor) { glutSetCursor(cursor); }
 static void realPostRedisplay() { glutPostRedisplay(); }
 static void realExitProgram(int status) { exit(status); }
@@ -159,8 +228,9 @@ constexpr Platform realPlatform = {
     realUpdatePads,     realPadAxis,        realPadHat,           realPadButton,
     realPadGone,        realNetStart,       realNetListen,        realNetClient,
     realNetConnect,     realNetService,     realNetSend,          realNetFlush,
-    realNetDisconnect,  realNetReset,       realNetQuietFor,      realSetCursor,
-    realPostRedisplay,  realExitProgram,
+    realNetDisconnect,  realNetReset,       realNetQuietFor,      realUdpOpen,
+    realUdpSend,        realUdpReceive,     realUdpClose,         realBroadcastAddresses,
+    realLocalAddresses, realSetCursor,      realPostRedisplay,    realExitProgram,
 };
 
 Platform platform = realPlatform;

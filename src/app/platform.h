@@ -1,9 +1,10 @@
 // The thin seam between the game and its platform: clock, delay, mixer, gamepads, network, cursor, redisplay, exit.
 //
 // Every call the game makes to these goes through the `platform` table, which
-// holds the real SDL, SDL_mixer and GLUT functions. Tests swap in stand-ins (a
+// holds the real SDL, SDL_mixer, ENet and GLUT functions. Tests swap in stand-ins (a
 // clock they set by hand, a mixer that records each call, pads they move by
-// hand, a network that joins a host and a guest in one process) without
+// hand, a network that joins a host and a guest in one process, datagrams
+// routed between sockets in the same process) without
 // touching any game code. OpenGL is not behind the seam: drawing is tested on a real context.
 #pragma once
 
@@ -28,6 +29,9 @@ struct NetEvent {
     size_t length;
     uint8_t bytes[NET_EVENT_BYTES];
 };
+
+// IPv4 addresses travel through the seam as text, "a.b.c.d".
+enum { ADDRESS_TEXT_SIZE = 16 };
 
 struct Platform {
     uint32_t (*getTicks)();
@@ -62,6 +66,20 @@ struct Platform {
     void (*netDisconnect)(_ENetPeer* peer, uint32_t data);
     void (*netReset)(_ENetPeer* peer);             // forgets the peer at once, telling it nothing
     uint32_t (*netQuietFor)(_ENetPeer* peer);      // milliseconds since the peer last sent anything
+    // Plain datagrams, for finding hosts: a socket bound to the port on every
+    // address (0: any free port), non-blocking, allowed to broadcast, sharing
+    // its port with others that allow it; -1 when it cannot be had (errno says why).
+    int (*udpOpen)(uint16_t port);
+    // 0 once sent (or dropped by a full queue), -1 when the address is no IPv4 address or sending fails.
+    int (*udpSend)(int socket, const char* address, uint16_t port, const uint8_t* data, size_t length);
+    // The next datagram's length, its sender's address and port; 0 when none
+    // waits; -1 for an error or a datagram longer than the room (it is gone).
+    int (*udpReceive)(int socket, uint8_t* data, size_t room, char* address, uint16_t* port);
+    void (*udpClose)(int socket);
+    // The machine's IPv4 broadcast addresses, and its own addresses less the
+    // loopback one: how many were written, at most `room`.
+    int (*broadcastAddresses)(char (*addresses)[ADDRESS_TEXT_SIZE], int room);
+    int (*localAddresses)(char (*addresses)[ADDRESS_TEXT_SIZE], int room);
     void (*setCursor)(int cursor);
     void (*postRedisplay)();
     void (*exitProgram)(int status);  // never returns

@@ -1,4 +1,4 @@
-// Fuzz target for the network packet readers: any bytes must read without a fault, and a packet a reader takes must hold usable values and write back to the very same bytes.
+// Fuzz target for the network packet readers, the game's and those of finding hosts: any bytes must read without a fault, and a packet a reader takes must hold usable values and write back to the very same bytes.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/game_state.h"
+#include "net/discovery.h"
 #include "net/protocol.h"
 
 static void check(bool ok, const char* what) {
@@ -31,6 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t length) {
     NetMatchStart start;
     uint32_t step;
     MatchState match;
+    DiscoveryAnswer answer;
     if (readHello(data, length, name)) {
         checkName(name);
         sameBytes(data, length, written, writeHello(written, name));
@@ -59,5 +61,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t length) {
         sameBytes(data, length, written, writeMatchState(written, step, match));
     }
     if (readMatchEnd(data, length)) sameBytes(data, length, written, writeMatchEnd(written));
+    if (readQuestion(data, length)) sameBytes(data, length, written, writeQuestion(written));
+    if (readAnswer(data, length, &answer)) {
+        check(answer.free <= 1 && answer.port != 0, "an answer's free or port out of range");
+        checkName(answer.name);
+        sameBytes(data, length, written, writeAnswer(written, answer));
+    }
     return 0;
 }

@@ -1,11 +1,12 @@
 // Test stand-ins for the platform seam: a clock set by hand, a mixer that records every call, pads moved by
-// hand, and a network in one process.
+// hand, and a network and datagrams in one process.
 #include "support/fake_platform.h"
 
 #include <SDL_mixer.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "app/game_state.h"
@@ -29,6 +30,10 @@ std::vector<std::unique_ptr<FakeNetPeer>> netPeers;
 int netSent[2] = {};
 uint32_t netDelayMs = 0, netJitterMs = 0;
 int netLossPercent = 0;
+std::vector<FakeUdpSocket> udpSockets;
+std::vector<FakeDatagram> udpSent;
+std::string machine;
+std::vector<std::string> broadcasts;
 }  // namespace fake
 
 // The link's own dice: the same losses and delays in every run.
@@ -231,6 +236,65 @@ void injectPacket(_ENetPeer* peer, const uint8_t* bytes, size_t length) {
     queueEvent(fakePeer(peer), NET_EVENT_RECEIVE, 0, bytes, length);
 }
 
+static FakeUdpSocket* udpSocket(int handle) {
+    if (handle < 0 || handle >= (int)fake::udpSockets.size() || !fake::udpSockets[handle].open) return nullptr;
+    return &fake::udpSockets[handle];
+}
+static int fakeUdpOpen(uint16_t port) {
+    FakeUdpSocket socket;
+    socket.machine = fake::machine;
+    socket.port = port ? port : (uint16_t)(50000 + fake::udpSockets.size());
+    fake::udpSockets.push_back(socket);
+    return (int)fake::udpSockets.size() - 1;
+}
+static int fakeUdpSend(int handle, const char* address, uint16_t port, const uint8_t* data, size_t length) {
+    FakeUdpSocket* from = udpSocket(handle);
+    if (!from) return -1;
+    FakeDatagram datagram;
+    datagram.to = address;
+    datagram.toPort = port;
+    datagram.socket = handle;
+    datagram.fromPort = from->port;
+    datagram.bytes.assign(data, data + length);
+    const bool broadcast =
+        std::find(fake::broadcasts.begin(), fake::broadcasts.end(), datagram.to) != fake::broadcasts.end();
+    const bool loopback = datagram.to == "127.0.0.1";
+    datagram.from = loopback ? "127.0.0.1" : from->machine;
+    fake::udpSent.push_back(datagram);
+    for (FakeUdpSocket& to : fake::udpSockets) {
+        if (!to.open || to.port != port) continue;
+        if (broadcast || (loopback && to.machine == from->machine) || to.machine == datagram.to) to.waiting.push_back(datagram);
+    }
+    return 0;
+}
+static int fakeUdpReceive(int handle, uint8_t* data, size_t room, char* address, uint16_t* port) {
+    FakeUdpSocket* socket = udpSocket(handle);
+    if (!socket) return -1;
+    if (socket->waiting.empty()) return 0;
+    FakeDatagram datagram = socket->waiting.front();
+    socket->waiting.pop_front();
+    if (datagram.bytes.size() > room) return -1;  // cut short, as the real socket reports it
+    memcpy(data, datagram.bytes.data(), datagram.bytes.size());
+    snprintf(address, ADDRESS_TEXT_SIZE, "%s", datagram.from.c_str());
+    *port = datagram.fromPort;
+    return (int)datagram.bytes.size();
+}
+static void fakeUdpClose(int handle) {
+    if (FakeUdpSocket* socket = udpSocket(handle)) socket->open = false;
+}
+static int copyAddresses(const std::vector<std::string>& from, char (*addresses)[ADDRESS_TEXT_SIZE], int room) {
+    int count = 0;
+    for (const std::string& address : from)
+        if (count < room) snprintf(addresses[count++], ADDRESS_TEXT_SIZE, "%s", address.c_str());
+    return count;
+}
+static int fakeBroadcastAddresses(char (*addresses)[ADDRESS_TEXT_SIZE], int room) {
+    return copyAddresses(fake::broadcasts, addresses, room);
+}
+static int fakeLocalAddresses(char (*addresses)[ADDRESS_TEXT_SIZE], int room) {
+    return copyAddresses({fake::machine}, addresses, room);
+}
+
 static void fakeSetCursor(int cursor) { record("cursor", -1, nullptr, 0, cursor, 0); }
 static void fakePostRedisplay() { fake::redisplays++; }
 static void fakeExitProgram(int status) { throw ProgramExit{status}; }
@@ -244,8 +308,9 @@ void installFakePlatform() {
         fakeUpdatePads,       fakePadAxis,            fakePadHat,         fakePadButton,
         fakePadGone,          fakeNetStart,           fakeNetListen,      fakeNetClient,
         fakeNetConnect,       fakeNetService,         fakeNetSend,        fakeNetFlush,
-        fakeNetDisconnect,    fakeNetReset,           fakeNetQuietFor,    fakeSetCursor,
-        fakePostRedisplay,    fakeExitProgram,
+        fakeNetDisconnect,    fakeNetReset,           fakeNetQuietFor,    fakeUdpOpen,
+        fakeUdpSend,          fakeUdpReceive,         fakeUdpClose,       fakeBroadcastAddresses,
+        fakeLocalAddresses,   fakeSetCursor,          fakePostRedisplay,  fakeExitProgram,
     };
     fake::ticks = 0;
     fake::calls.clear();
@@ -263,6 +328,10 @@ void installFakePlatform() {
     fake::netSent[0] = fake::netSent[1] = 0;
     fake::netDelayMs = fake::netJitterMs = 0;
     fake::netLossPercent = 0;
+    fake::udpSockets.clear();
+    fake::udpSent.clear();
+    fake::machine = "10.0.0.1";
+    fake::broadcasts = {"10.0.0.255"};
 }
 
 void freshGame() {

@@ -1,5 +1,5 @@
 // Test stand-ins for the platform seam: a clock set by hand, a mixer that records every call, pads moved by
-// hand, and a network in one process.
+// hand, and a network and datagrams in one process.
 #pragma once
 
 #include <cstdint>
@@ -48,6 +48,25 @@ struct FakeNetPeer {
     uint32_t silentSince = 0;      // when the other side fell silent (0: it keeps talking)
 };
 
+// The stand-in datagrams: each socket sits on a machine (its address) and a
+// port. A datagram to a broadcast address reaches every socket bound to its
+// port, one to 127.0.0.1 every such socket on the sender's machine (and is
+// heard as from 127.0.0.1), one to any other address the sockets on that machine.
+struct FakeDatagram {
+    std::string from;  // the sender's address as the receiver hears it
+    uint16_t fromPort = 0;
+    std::string to;
+    uint16_t toPort = 0;
+    int socket = -1;   // the sending socket
+    std::vector<uint8_t> bytes;
+};
+struct FakeUdpSocket {
+    std::string machine;
+    uint16_t port = 0;
+    bool open = true;
+    std::deque<FakeDatagram> waiting;
+};
+
 // Thrown by the stand-in for exit(), so a test can see the program end.
 struct ProgramExit {
     int status;
@@ -72,6 +91,10 @@ extern int netSent[2];                 // packets sent on the reliable and the h
 // delayed by up to netJitterMs more or less, and netLossPercent of them are lost.
 extern uint32_t netDelayMs, netJitterMs;
 extern int netLossPercent;
+extern std::vector<FakeUdpSocket> udpSockets;  // by handle
+extern std::vector<FakeDatagram> udpSent;      // every datagram sent, in order
+extern std::string machine;                    // the machine the next socket opens on ("10.0.0.1")
+extern std::vector<std::string> broadcasts;    // the broadcast addresses reported ("10.0.0.255")
 }
 
 // The network's ends and peers as the game holds them.
