@@ -1,7 +1,7 @@
 // The asset generator: makes every picture and sound of the game into a data directory, on all cores.
 //
 // Usage: tarvo-assetgen [--fonts DIR] [--icons] OUTPUT_DIR
-// Writes OUTPUT_DIR/pictures/... (52 JPEGs) and OUTPUT_DIR/sound/... (12 WAVs), and removes
+// Writes OUTPUT_DIR/pictures/... (59 JPEGs) and OUTPUT_DIR/sound/... (12 WAVs), and removes
 // any other file from those seven folders, so the folder holds exactly the game's set.
 // With --icons it writes the desktop icons instead, in the layout of an icon theme:
 // OUTPUT_DIR/SIZExSIZE/apps/tarvo-rink.png at 48, 64, 128 and 256 pixels.
@@ -94,6 +94,13 @@ const PictureJob PICTURES[] = {
     {"menu/close.jpg", makeButtonClose, 256, 64},
     {"menu/yes.jpg", makeButtonYes, 128, 64},
     {"menu/no.jpg", makeButtonNo, 128, 64},
+    {"menu/local.jpg", makeButtonLocal, 256, 64},
+    {"menu/host.jpg", makeButtonHost, 256, 64},
+    {"menu/join.jpg", makeButtonJoin, 256, 64},
+    {"menu/back.jpg", makeButtonBack, 256, 64},
+    {"menu/address.jpg", makeButtonAddress, 256, 64},
+    {"menu/watch.jpg", makeButtonWatch, 256, 64},
+    {"menu/watchoff.jpg", makeButtonWatchOff, 256, 64},
 };
 
 struct SoundJob {

@@ -35,6 +35,13 @@ Image makeButtonPlayer2Name();
 Image makeButtonClose();
 Image makeButtonYes();
 Image makeButtonNo();
+Image makeButtonLocal();
+Image makeButtonHost();
+Image makeButtonJoin();
+Image makeButtonBack();
+Image makeButtonAddress();
+Image makeButtonWatch();
+Image makeButtonWatchOff();
 
 // The desktop icon: colour and coverage, size x size pixels.
 struct Icon {

@@ -185,7 +185,8 @@ const char* const BUTTON_LABELS[] = {"single player", "two players",   "settings
 
 // The label size of the button family, in pixels: the largest at which the longest
 // label fits a 128 x 32-unit button with 10 units to spare at either end and capitals
-// at most 11.5 units high. Worked out once and shared by every button.
+// at most 11.5 units high. Worked out once and shared by every button. Only the labels
+// above set it; a later one too long for it is drawn a little smaller on its own.
 const char* const BUTTON_FACE = "DejaVuSansCondensed-Bold.ttf";
 float buttonLabelSize() {
     static const float size = [] {
@@ -201,12 +202,15 @@ float buttonLabelSize() {
 
 // One family of opaque bevelled buttons, wUnits x hUnits screen units: steel blue with a
 // gloss on the upper half, a light upper-left edge, a dark lower-right edge, a dark
-// border and a white label with a drop shadow.
-Image makeButton(const char* label, int wUnits, int hUnits) {
+// border and a white label with a drop shadow. A label too long for the family size
+// at the same margins gets the largest size that fits. A dimmed button, for an item
+// that cannot be chosen now, is the same drawing gone dark grey.
+Image makeButton(const char* label, int wUnits, int hUnits, bool dimmed = false) {
     const int k = UNIT, w = wUnits * UNIT, h = hUnits * UNIT;
     const float bevel = 2.0f * k, border = 1.0f * k;
     Typeface* face = needTypeface(BUTTON_FACE);
-    const float size = buttonLabelSize();
+    float size = buttonLabelSize();
+    if (textWidth(face, label, size) > (wUnits - 20) * k) size = fitSize(face, label, (wUnits - 20) * k, 11.5f * k);
 
     Image image = newImage(w, h);
     shade(image, [&](float x, float y) {
@@ -232,6 +236,11 @@ Image makeButton(const char* label, int wUnits, int hUnits) {
         return mix(hex(0xffffff), hex(0xd6e6ff), clamp01((y - (baseline - xHeight * 1.4f)) / (xHeight * 1.6f)));
     });
     closeTypeface(face);
+    if (dimmed)
+        for (Rgb& c : image.px) {
+            float grey = 0.3f * c.r + 0.59f * c.g + 0.11f * c.b;
+            c = mix(c, Rgb{grey, grey, grey}, 0.8f) * 0.55f;
+        }
     return image;
 }
 
@@ -409,6 +418,13 @@ Image makeButtonPlayer2Name() { return makeButton("player 2 name", 128, 32); }
 Image makeButtonClose() { return makeButton("close", 128, 32); }
 Image makeButtonYes() { return makeButton("yes", 64, 32); }
 Image makeButtonNo() { return makeButton("no", 64, 32); }
+Image makeButtonLocal() { return makeButton("this computer", 128, 32); }
+Image makeButtonHost() { return makeButton("host a game", 128, 32); }
+Image makeButtonJoin() { return makeButton("join a game", 128, 32); }
+Image makeButtonBack() { return makeButton("back", 128, 32); }
+Image makeButtonAddress() { return makeButton("type address", 128, 32); }
+Image makeButtonWatch() { return makeButton("watch last match", 128, 32); }
+Image makeButtonWatchOff() { return makeButton("watch last match", 128, 32, true); }
 
 // The desktop icon, size x size pixels: the emblem's rink as a rounded square with
 // the initials "TR" in the title lettering over a wider centre circle. It is drawn

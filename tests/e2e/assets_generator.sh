@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The asset generator makes exactly the game's 52 pictures and 12 sounds, byte for byte the same on a
+# The asset generator makes exactly the game's 59 pictures and 12 sounds, byte for byte the same on a
 # second run, clears out files that are not its own, and every file is what the game needs: baseline
 # JPEGs with power-of-two sides, screen pictures with at least as many pixels as they cover at
 # 1024 x 768 and in the shape they are drawn, fonts on their grid, pictures that repeat without a
@@ -34,11 +34,12 @@ pictures = ['ground/%d' % i for i in range(19)] + ['others/' + n for n in (
     'back', 'back2', 'ball', 'ball2', 'board', 'board2', 'font1', 'font2', 'logol', 'logor', 'panel',
     'window')] + ['menu/' + n for n in (
     'ground', 'trlogo', 'logo', 'single', 'multi', 'settings', 'exit', 'easy', 'normal', 'hard', 'player1k',
-    'player2k', 'player1n', 'player2n', 'close', 'yes', 'no', 'glow', 'check', 'ground1', 'ground2')]
+    'player2k', 'player1n', 'player2n', 'close', 'yes', 'no', 'glow', 'check', 'ground1', 'ground2', 'local',
+    'host', 'join', 'back', 'address', 'watch', 'watchoff')]
 sounds = ['other/explode'] + ['menu/' + n for n in ('music', 'menu', 'over')] + [
     g + '/' + n for g in ('ground1', 'ground2') for n in ('mantinel', 'player', 'out', 'music')]
 expected = sorted(['pictures/%s.jpg' % p for p in pictures] + ['sound/%s.wav' % s for s in sounds])
-assert len(expected) == 64
+assert len(expected) == 71
 
 problems = []
 def problem(text):
@@ -128,7 +129,7 @@ DRAWN = {  # units across, units down, drawn at this one shape
     'others/font1': (256, 256, False), 'others/font2': (256, 256, False),  # 16 units a cell
 }
 for button in ('single', 'multi', 'settings', 'exit', 'easy', 'normal', 'hard', 'player1k', 'player2k',
-               'player1n', 'player2n', 'close'):
+               'player1n', 'player2n', 'close', 'local', 'host', 'join', 'back', 'address', 'watch', 'watchoff'):
     DRAWN['menu/' + button] = (128, 32, True)
 for p, (across, down, one_shape) in sorted(DRAWN.items()):
     if p not in sizes:
@@ -139,6 +140,17 @@ for p, (across, down, one_shape) in sorted(DRAWN.items()):
                 % (p, width, height, across * 1.6, down * 1.6))
     if one_shape and width * down != height * across:
         problem('%s is %dx%d, not the shape of the %dx%d units it is drawn over' % (p, width, height, across, down))
+# The dimmed replay button is the lit one gone dark and grey: it must read as out of reach.
+if sizes.get('menu/watch') and sizes.get('menu/watch') == sizes.get('menu/watchoff'):
+    width, height = sizes['menu/watch']
+    def tone(p):
+        rows = rgb(os.path.join(first, 'pictures', p + '.jpg'), width, height)
+        px = [c for r in rows for c in zip(r[::3], r[1::3], r[2::3])]
+        return sum(map(sum, px)) / (3.0 * len(px)), sum(max(c) - min(c) for c in px) / float(len(px))
+    (lit, lit_colour), (dim, dim_colour) = tone('menu/watch'), tone('menu/watchoff')
+    if dim > 0.7 * lit or dim_colour > 0.3 * lit_colour:
+        problem('menu/watchoff (brightness %.0f, colour %.0f) is not clearly dimmer and greyer than menu/watch (%.0f, %.0f)'
+                % (dim, dim_colour, lit, lit_colour))
 
 # Fonts: a 16 x 16 grid of 32-pixel cells. Printable codes have ink, the blank ones
 # none, every glyph stays inside the left 28 pixels of its cell, and the capitals
@@ -270,4 +282,4 @@ for text in problems:
     print('FAIL: ' + text)
 sys.exit(1 if problems else 0)
 PY
-echo "64 files, the same bytes on a second run, formats, fonts, repeats and sounds as the game needs"
+echo "71 files, the same bytes on a second run, formats, fonts, repeats and sounds as the game needs"

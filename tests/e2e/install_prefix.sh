@@ -16,7 +16,7 @@ DESTDIR=$STAGE cmake --install "$BUILD_DIR" --prefix "$PREFIX" >"$STAGE/install.
   fail "cmake --install failed: $(tail -n 5 "$STAGE/install.log")"
 TOP=$STAGE$PREFIX
 for file in games/tarvo-rink share/games/tarvo-rink/pictures/menu/close.jpg share/games/tarvo-rink/sound/other/explode.wav \
-  share/applications/tarvo-rink.desktop share/icons/hicolor/48x48/apps/tarvo-rink.png \
+  share/games/tarvo-rink/pictures/menu/watchoff.jpg share/applications/tarvo-rink.desktop share/icons/hicolor/48x48/apps/tarvo-rink.png \
   share/icons/hicolor/256x256/apps/tarvo-rink.png share/man/man6/tarvo-rink.6 \
   share/metainfo/local.tarvo_rink.TarvoRink.metainfo.xml; do
   [ -f "$TOP/$file" ] || fail "nothing installed at $PREFIX/$file"

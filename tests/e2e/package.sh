@@ -56,7 +56,7 @@ for file in /usr/games/tarvo-rink /usr/share/applications/tarvo-rink.desktop /us
   /usr/share/games/tarvo-rink/pictures/menu/ground.jpg /usr/share/games/tarvo-rink/sound/menu/music.wav; do
   grep -qx "$file" "$ROOT/listing" || fail "the package lacks $file"
 done
-[ "$(grep -c '^/usr/share/games/tarvo-rink/pictures/.*\.jpg$' "$ROOT/listing")" = 52 ] || fail "not 52 pictures"
+[ "$(grep -c '^/usr/share/games/tarvo-rink/pictures/.*\.jpg$' "$ROOT/listing")" = 59 ] || fail "not 59 pictures"
 [ "$(grep -c '^/usr/share/games/tarvo-rink/sound/.*\.wav$' "$ROOT/listing")" = 12 ] || fail "not 12 sounds"
 for size in 48 64 128 256; do
   icon=$FILES/usr/share/icons/hicolor/${size}x$size/apps/tarvo-rink.png
