@@ -5,7 +5,8 @@
 # beside the same key-to-pixels figure of a local two-player match. Prints JSON; progress goes to stderr.
 #
 # Usage: bench/net_play.sh <build folder>      (needs an X display: run it under scripts/headless.sh)
-# Knobs (environment): TARVO_NET_PRESSES (20 key presses a bat).
+# Knobs (environment): TARVO_NET_PRESSES (20 key presses a bat); TARVO_NET_KEEP=1 keeps the work folder
+# (probe lines, stats lines, the relay's counts) and says where.
 set -euo pipefail
 
 build=$(cd "${1:?usage: bench/net_play.sh <build folder>}" && pwd)
@@ -20,6 +21,8 @@ HOST_BAT="84 180 98 303"
 GUEST_BAT="538 180 556 303"
 # The impaired link, each way alike; a fixed seed, so two runs lose the same datagrams.
 RELAY_DELAY=75 RELAY_JITTER=15 RELAY_LOSS=3 RELAY_DUPLICATE=3 RELAY_SEED=7
+# The host's difficulty, the game's own: a bat held moves 10 ms / 11 * 0.01 a step.
+DIFFICULTY=11
 
 [ -n "${DISPLAY:-}" ] || { echo "net_play: needs an X display (run it under scripts/headless.sh)" >&2; exit 1; }
 [ -x "$game" ] && [ -x "$probe" ] || { echo "net_play: no game or key probe in $build (build with -DTARVO_BENCH=ON)" >&2; exit 1; }
@@ -44,7 +47,7 @@ cleanup() {
   stop_pid "$guest_PID"
   stop_pid "$relay_PID"
   [ -n "$second_server" ] && kill "$second_server" 2>/dev/null
-  rm -rf "$work"
+  [ -n "${TARVO_NET_KEEP:-}" ] && echo "kept $work" >&2 || rm -rf "$work"
 }
 trap cleanup EXIT
 fail() {
@@ -65,14 +68,14 @@ read -r guest_DISPLAY second_server <"$display_file" || true
 [ -n "${guest_DISPLAY:-}" ] || fail "no second virtual display"
 
 # Starts a game as side $1 (host or guest) on its display, in a fresh folder with
-# a 640 x 480 window, music and effects off; the rest goes to the game. Sets
+# a 640 x 480 window, music and effects off, difficulty $DIFFICULTY; the rest goes to the game. Sets
 # <side>_PID, <side>_DIR and <side>_WINDOW.
 start_side() {
   local side=$1 dir window= pid
   shift
   dir=$(mktemp -d "$work/$side.XXXXXX")
   ln -s "$build/data" "$dir/data"
-  printf 'music= 0\neffects= 0\nresolution= 0\nmode= 0\n' >"$dir/tarvo.ini"
+  printf 'music= 0\neffects= 0\nresolution= 0\nmode= 0\ndifficulty= %s\n' "$DIFFICULTY" >"$dir/tarvo.ini"
   eval "export DISPLAY=\$${side}_DISPLAY"
   (cd "$dir" && TARVO_NET_STATS=1 exec "$game" "$@" >"$dir/stdout" 2>"$dir/stderr") &
   pid=$!
@@ -177,12 +180,35 @@ measure_link() {
   if [ -n "$relay_PID" ]; then
     stop_pid "$relay_PID"
     relay_PID=
+    [ -s "$work/relay.stats" ] || fail "$link: the relay wrote no counts"
     sed 's/^/relay /' "$work/relay.stats" >>"$work/$link.txt"
+    check_relay "$work/relay.stats" "$host_line" "$guest_line"
   fi
   stop_pid "$guest_PID"
   stop_pid "$host_PID"
   guest_PID= host_PID=
-  say "$link: $(sed -n 's/^host_stats //p' "$work/$link.txt")"
+  say "$link: host: $(sed -n 's/^host_stats Network stats: //p' "$work/$link.txt")"
+  say "$link: guest: $(sed -n 's/^guest_stats Network stats: //p' "$work/$link.txt")"
+  [ "$link" = relay ] && say "$link: $(tr '\n' ';' <"$work/relay.stats")"
+  return 0
+}
+
+# The relay must have been in the path: datagrams, drops and doubles each way in
+# its counts ($1), and roll-backs as deep as its delay. A key that changes on one
+# side reaches the other a one-way delay later, so however the two sides' step
+# counts stand apart, the deepest roll-backs of the two (from stats lines $2, $3)
+# add up to at least the round trip less the jitter, in 10 ms steps.
+check_relay() {
+  local way least host_deepest guest_deepest
+  for way in to_host to_guest; do
+    grep -Eq "^$way datagrams=[1-9][0-9]* .*dropped=[1-9][0-9]* doubled=[1-9]" "$1" ||
+      fail "relay: no datagrams, drops or doubles $way: $(grep "^$way" "$1" || echo nothing)"
+  done
+  least=$(((RELAY_DELAY - RELAY_JITTER) * 2 / 10))
+  host_deepest=$(sed -n 's/.*deepest \([0-9]*\) steps.*/\1/p' <<<"$2")
+  guest_deepest=$(sed -n 's/.*deepest \([0-9]*\) steps.*/\1/p' <<<"$3")
+  ((${host_deepest:-0} + ${guest_deepest:-0} >= least)) ||
+    fail "relay: deepest roll-backs ${host_deepest:-?} and ${guest_deepest:-?} steps, less than the ${least} steps of the round trip: the relay was not in the path"
 }
 
 # A local two-player match on the host's display (key_response.sh's), timed on
@@ -217,11 +243,11 @@ measure_link direct
 measure_link relay
 
 python3 - "$work" "$((SECONDS - started))" "$presses" "$load_before" "$(cut -d' ' -f1-3 /proc/loadavg)" \
-  "$RELAY_DELAY" "$RELAY_JITTER" "$RELAY_LOSS" "$RELAY_DUPLICATE" <<'PY'
+  "$RELAY_DELAY" "$RELAY_JITTER" "$RELAY_LOSS" "$RELAY_DUPLICATE" "$DIFFICULTY" <<'PY'
 import json, os, re, sys
 
 folder, seconds, presses, load_before, load_after = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), sys.argv[4], sys.argv[5]
-delay, jitter, loss, duplicate = (float(value) for value in sys.argv[6:10])
+delay, jitter, loss, duplicate, difficulty = (float(value) for value in sys.argv[6:11])
 NUMBER = r"(-?[\d.]+)"
 # The parts of a "Network stats:" line, by name.
 STATS = {
@@ -266,7 +292,9 @@ def read(name):
 links = [dict(read("direct"), name="direct", delay_ms=0, jitter_ms=0, loss_percent=0, duplicate_percent=0),
          dict(read("relay"), name="relay", delay_ms=delay, jitter_ms=jitter, loss_percent=loss,
               duplicate_percent=duplicate)]
-print(json.dumps({"presses": presses, "seconds": seconds, "load_before": load_before, "load_after": load_after,
+# How far a held bat moves in a step, in the match's units.
+bat_step = 10 * 0.01 / difficulty
+print(json.dumps({"presses": presses, "bat_step": bat_step, "seconds": seconds, "load_before": load_before, "load_after": load_after,
                   "local": read("local"), "beside": read("beside"), "links": links}, indent=1))
 PY
 say "done in $((SECONDS - started)) s"

@@ -472,6 +472,37 @@ def link_title(link):
         link["delay_ms"], link.get("jitter_ms", 0), link.get("loss_percent", 0), link.get("duplicate_percent", 0))
 
 
+def mean_depth(line, bat_step):
+    """About how many steps a side's roll-backs went back: the other bat's mean jump over its travel a step.
+
+    Here only the other side's presses are rolled back, and a bat predicted still (or still moving) moves
+    one step's travel for every step the roll-back takes back."""
+    if not bat_step or line.get("bat_jump_mean") is None or not line.get("corrections"):
+        return None
+    return line["bat_jump_mean"] / bat_step
+
+
+def relay_depths(link, bat_step):
+    """The sentence that weighs the two sides' roll-back depths through the relay against its round trip."""
+    host, guest = link.get("host_stats") or {}, link.get("guest_stats") or {}
+    round_trip = 2 * link.get("delay_ms", 0) / 10.0
+    sentence = "Through the relay the round trip is about %.0f steps of 10 ms; the two sides' deepest roll-backs add " \
+               "up to %s steps" % (round_trip, figure((host.get("deepest") or 0) + (guest.get("deepest") or 0), "%d"))
+    means = [mean_depth(host, bat_step), mean_depth(guest, bat_step)]
+    if None not in means:
+        sentence += " and their mean depths to about %.0f" % sum(means)
+    waits = (host.get("waits") or 0) + (guest.get("waits") or 0)
+    if (host.get("deepest") or 0) + (guest.get("deepest") or 0) < round_trip:
+        sentence += ", **less than the round trip: the relay cannot have been in the path**"
+    else:
+        sentence += (", more than the round trip by each side's wait for its next frame to send a key and for the "
+                     "one that reads it, and by the next datagram when one is lost")
+    if waits:
+        sentence += ("; %d times a side ran the 25 steps it may run beyond what it knows of the other and waited, "
+                     "its own bat held still meanwhile, which lifts its own-bat times" % waits)
+    return sentence + "."
+
+
 def net_tables(out, net, notes):
     """The key-to-pixels table and the stats table of net_play.sh's runs; the relay's counts go to notes."""
     out.append("Two real games, each on its own virtual display, 640 x 480 windows, music and effects off "
@@ -507,15 +538,17 @@ def net_tables(out, net, notes):
                "with bat 1, so only the guest sees it jump. Bytes are the game's own packets, without ENet's "
                "and UDP's headers; holds go out at most once a frame and a hundred times a second, so their "
                "rate follows the frame rate.\n")
-    out.append("| link | side | steps in s | roll-backs (deepest, steps) | corrections a minute | ball jump mean / max "
-               "| other bat jump mean / max | waits | bytes/s out | bytes/s in |")
-    out.append("|---|---|---:|---:|---:|---:|---:|---:|---:|---:|")
+    out.append("| link | side | steps in s | roll-backs (deepest, steps) | mean depth, steps | corrections a minute "
+               "| ball jump mean / max | other bat jump mean / max | waits | bytes/s out | bytes/s in |")
+    out.append("|---|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
+    bat_step = net.get("bat_step")
     for link in net.get("links", []):
         for side, _, _ in NET_SIDES:
             line = link.get(side + "_stats") or {}
-            out.append("| %s | %s | %s in %s | %s (%s) | %s | %s / %s | %s / %s | %s | %s | %s |" % (
+            out.append("| %s | %s | %s in %s | %s (%s) | %s | %s | %s / %s | %s / %s | %s | %s | %s |" % (
                 link_title(link), side, figure(line.get("steps"), "%d"), figure(line.get("seconds")),
                 figure(line.get("rollbacks"), "%d"), figure(line.get("deepest"), "%d"),
+                figure(mean_depth(line, bat_step)),
                 figure(line.get("corrections_a_minute")), figure(line.get("ball_jump_mean"), "%.4f"),
                 figure(line.get("ball_jump_max"), "%.4f"), figure(line.get("bat_jump_mean"), "%.4f"),
                 figure(line.get("bat_jump_max"), "%.4f"), figure(line.get("waits"), "%d"),
@@ -525,6 +558,7 @@ def net_tables(out, net, notes):
                               % (side, line["taken_from_host"], link_title(link)))
         relay = link.get("relay")
         if relay:
+            notes.append(relay_depths(link, bat_step))
             notes.append("Through the relay, over its %s s (the guest joining, the wait and the match), counted "
                          "as UDP payloads with ENet's headers, acknowledgements and pings: " % figure(
                              relay.get("to_host", {}).get("seconds")) + "; ".join(
@@ -534,6 +568,14 @@ def net_tables(out, net, notes):
                     counts.get("dropped", 0), counts.get("doubled", 0))
                 for way, counts in sorted(relay.items())) + ".")
     out.append("")
+
+
+def shared_load(load):
+    """True when the one-minute load average ("1.2 0.9 0.5") says other work was running: a whole core or more."""
+    try:
+        return float((load or "").split()[0]) >= 1.0
+    except (ValueError, IndexError):
+        return False
 
 
 def net_section(out, stats, net):
@@ -559,6 +601,10 @@ def net_section(out, stats, net):
     if net.get("seconds") is not None:
         notes.append("The network part took %s s; load average before / after it: %s / %s." % (
             net["seconds"], net.get("load_before", "?"), net.get("load_after", "?")))
+        if shared_load(net.get("load_before")):
+            notes.append("Other work shared the machine while it ran (a load of %s before its own games started), "
+                         "so frames came slower and less evenly than on an idle machine, and every key-to-pixels "
+                         "time above with them." % net["load_before"].split()[0])
     out.append(" ".join(notes) + "\n")
 
 

@@ -116,7 +116,11 @@ class Sections(unittest.TestCase):
                            "peak_kb": 4096, "floor_kb": 2048, "exit_status": 0}, handle)
             with open(os.path.join(folder, "net-play.json"), "w", encoding="utf-8") as handle:
                 json.dump({"local": {"bat1": {"median_ms": 20.0}, "bat2": {"median_ms": 30.0}}, "links": [{"delay_ms": 75,
-                           "guest_bat": {"median_ms": 40.0, "p90_ms": 50.0, "max_ms": 60.0, "misses": 0}}]}, handle)
+                           "guest_bat": {"median_ms": 40.0, "p90_ms": 50.0, "max_ms": 60.0, "misses": 0},
+                           "host_stats": {"deepest": 12, "corrections": 4, "bat_jump_mean": 0.08, "waits": 0},
+                           "guest_stats": {"deepest": 11, "corrections": 0, "bat_jump_mean": 0.0, "waits": 3},
+                           "relay": {"to_host": {"datagrams": 10, "bytes": 300, "seconds": 2.0}}}],
+                           "bat_step": 0.01, "seconds": 90, "load_before": "0.99 2.0 2.0"}, handle)
             with mock.patch.object(sys, "argv", ["report.py", folder]), mock.patch("sys.stdout") as stdout:
                 self.assertEqual(report.main(), 0)
             text = "".join(call.args[0] for call in stdout.write.call_args_list)
@@ -126,6 +130,11 @@ class Sections(unittest.TestCase):
         # The guest's own bat 2 beside bat 2's local floor; 2 us of roll-back against an 8 ms tennis frame.
         self.assertIn("| guest, bat 2 (a, z) | 40.0 | 50.0 | 60.0 | 0 | 30.0 / n/a | n/a / n/a |", text)
         self.assertIn("0.025 % of a tennis match frame", text)
+        # Roll-back depths from the other bat's jumps, where a side corrected anything; a load under one core is no one else's.
+        self.assertIn("| n/a (12) | 8.0 | n/a |", text)
+        self.assertIn("deepest roll-backs add up to 23 steps, more than", text)
+        self.assertIn("3 times a side ran the 25 steps", text)
+        self.assertNotIn("Other work shared the machine", text)
 
 
 if __name__ == "__main__":
