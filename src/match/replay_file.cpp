@@ -146,10 +146,30 @@ bool nextReplayStep(const uint8_t* data, ReplayCursor* cursor, StepInput* input,
     return true;
 }
 
+// One record of steps read and counted: a step, or a whole run of fixed steps at
+// once (a run may claim billions, and counting them one by one would hang).
+static bool countStep(const uint8_t* data, ReplayCursor* cursor, uint64_t* steps) {
+    StepInput input;
+    uint32_t stepMs;
+    if (!nextReplayStep(data, cursor, &input, &stepMs)) return false;
+    *steps += 1 + cursor->runLeft;
+    cursor->runLeft = 0;
+    return true;
+}
+
 // Stops the reader with the reason.
 static bool refuse(const char** why, const char* reason) {
     *why = reason;
     return false;
+}
+
+// A player's name as a replay holds it: a name, or none (a player who cleared
+// theirs plays with no name shown).
+static bool readPlayerName(const uint8_t* in, char* name) {
+    static const uint8_t none[NAME_BYTES] = {};
+    if (memcmp(in, none, NAME_BYTES) != 0) return readName(in, name);
+    name[0] = 0;
+    return true;
 }
 
 bool readReplay(const uint8_t* data, size_t size, ReplayHeader* header, const char** why) {
@@ -168,7 +188,7 @@ bool readReplay(const uint8_t* data, size_t size, ReplayHeader* header, const ch
         return refuse(why, "names no playground or no players");
     if (!std::isfinite(read.difficulty) || read.difficulty <= 0 || read.difficulty > 1000)
         return refuse(why, "holds a difficulty no match can be played at");
-    if (!readName(data + 12, read.names[0]) || !readName(data + 20, read.names[1]))
+    if (!readPlayerName(data + 12, read.names[0]) || !readPlayerName(data + 20, read.names[1]))
         return refuse(why, "holds a name that is not one");
     read.baseTick = getU32(data + 28);
     if (!readMatch(data + 32, &read.start) || read.start.stepsFixed != (read.kind == REPLAY_FIXED) ||
@@ -178,10 +198,9 @@ bool readReplay(const uint8_t* data, size_t size, ReplayHeader* header, const ch
     // A file cut short has no end: it stops within a step or between two.
     if (size < REPLAY_HEADER_BYTES + REPLAY_END_BYTES || memcmp(data + size - REPLAY_END_BYTES, END_MAGIC, 4) != 0) {
         ReplayCursor cursor = replayCursor(read, size + REPLAY_END_BYTES);
-        StepInput input;
-        uint32_t stepMs;
+        uint64_t steps = 0;
         while (cursor.at < cursor.end)
-            if (!nextReplayStep(data, &cursor, &input, &stepMs)) return refuse(why, "ends in the middle of a step");
+            if (!countStep(data, &cursor, &steps)) return refuse(why, "ends in the middle of a step");
         return refuse(why, "ends before the match does (cut short?)");
     }
     const uint8_t* end = data + size - REPLAY_END_BYTES;
@@ -197,11 +216,10 @@ bool readReplay(const uint8_t* data, size_t size, ReplayHeader* header, const ch
 
     // Every step whole, and as many as the end says.
     ReplayCursor cursor = replayCursor(read, size);
-    StepInput input;
-    uint32_t stepMs, steps = 0;
-    while (cursor.at < cursor.end || cursor.runLeft > 0) {
-        if (!nextReplayStep(data, &cursor, &input, &stepMs)) return refuse(why, "ends in the middle of a step");
-        if (++steps > read.steps) return refuse(why, "holds more steps than its end says");
+    uint64_t steps = 0;
+    while (cursor.at < cursor.end) {
+        if (!countStep(data, &cursor, &steps)) return refuse(why, "ends in the middle of a step");
+        if (steps > read.steps) return refuse(why, "holds more steps than its end says");
     }
     if (steps != read.steps) return refuse(why, "holds fewer steps than its end says");
     *header = read;

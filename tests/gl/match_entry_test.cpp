@@ -2,9 +2,13 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "app/game_state.h"
 #include "assets/sound.h"
 #include "input/keyboard.h"
+#include "app/startup.h"
+#include "match/replay.h"
 #include "menu/clicks.h"
 #include "menu/hover.h"
 #include "support/fake_platform.h"
@@ -133,4 +137,52 @@ TEST_F(MatchEntry, F3SwitchesLightingInAMatchOnly) {
     onSpecial(GLUT_KEY_F3, 0, 0);
     EXPECT_EQ(game.lightingOn, 1);
     EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+}
+
+// A kept match watched: it starts on its own playground and difficulty, runs at
+// the pace it was played, stands still in camera mode, and Escape leaves it
+// with the watcher's own difficulty and camera back; it plays to its end
+// otherwise, "GAME OVER" standing before the menu.
+TEST_F(MatchEntry, AReplayRunsAtItsPaceStandsInCameraModeAndGivesBackTheWatchersSettings) {
+    std::snprintf(game.replayPath, sizeof game.replayPath, "%s/tests/replays/tennis-network.replay", TARVO_SOURCE_DIR);
+    ASSERT_TRUE(loadReplay());
+    game.difficulty = 13;
+    game.camAngleX = 5;
+    startReplay();
+    EXPECT_EQ(game.matchActive, 1);
+    EXPECT_EQ(game.playground, 1);
+    EXPECT_EQ(game.difficulty, 9.0f);
+    auto frames = [](int n) {
+        for (int i = 0; i < n; i++) {
+            fake::ticks += 16;
+            onAppIdle();
+        }
+    };
+    frames(1);
+    const uint32_t first = game.matchStep;
+    frames(125);  // two seconds: two hundred steps of 10 ms
+    EXPECT_NEAR((double)(game.matchStep - first), 200.0, 2.0);
+    onSpecial(GLUT_KEY_F1, 0, 0);
+    game.camAngleX = 40;  // turned while it stands
+    const uint32_t held = game.matchStep;
+    frames(60);
+    EXPECT_EQ(game.matchStep, held);
+    onSpecial(GLUT_KEY_F1, 0, 0);
+    frames(10);
+    EXPECT_GT(game.matchStep, held);
+    onKeyboard(27, 0, 0);
+    EXPECT_EQ(game.menuActive, 1);
+    EXPECT_EQ(game.replayActive, 0);
+    EXPECT_EQ(game.difficulty, 13.0f);
+    EXPECT_EQ(game.camAngleX, 5.0f);
+
+    startReplay();
+    bool gameOverShown = false;
+    for (int n = 0; game.matchActive && n < 100000; n++) {
+        frames(1);
+        gameOverShown |= game.matchActive && (game.p1Games == 3 || game.p2Games == 3);
+    }
+    EXPECT_TRUE(gameOverShown);
+    EXPECT_EQ(game.menuActive, 1);
+    EXPECT_EQ(game.difficulty, 13.0f);
 }
