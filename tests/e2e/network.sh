@@ -305,6 +305,10 @@ for side in host guest; do
   log "$side: $stats"
   case $stats in *"0 taken from the host"*) ;; *) fail "the $side's match went out of step: $stats" ;; esac
 done
+# Each side kept the match as its own replay, both ending on the same step with the same score.
+host_end=$(tail -c 16 "$host_DIR/replays/last.replay" | od -An -tx1) || fail "the host kept no replay"
+guest_end=$(tail -c 16 "$guest_DIR/replays/last.replay" | od -An -tx1) || fail "the guest kept no replay"
+[ "$host_end" = "$guest_end" ] || fail "the two replays end apart: $host_end / $guest_end"
 kill "$relay_PID"
 wait "$relay_PID" 2>/dev/null
 relay_PID=
