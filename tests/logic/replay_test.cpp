@@ -132,6 +132,7 @@ TEST(Replays, TenNewestAreKeptAndAFolderThatCannotBeMadeCostsOneLine) {
     EXPECT_GT(left.p1Points + left.p2Points, 0);
     EXPECT_EQ(filesIn(std::string(scratch) + "/replays").size(), 11u);  // watching keeps nothing
 
+    free(game.replayData);
     game = keeper;
     std::snprintf(game.replayFolder, sizeof game.replayFolder, "%s/replays/last.replay/more", scratch);
     testing::internal::CaptureStderr();

@@ -1,5 +1,6 @@
 // Test stand-ins for the platform seam: a clock set by hand, a mixer that records every call, pads moved by
 // hand, and a network and datagrams in one process.
+#include <cstdlib>
 #include "support/fake_platform.h"
 
 #include <SDL_mixer.h>
@@ -335,6 +336,7 @@ void installFakePlatform() {
 }
 
 void freshGame() {
+    free(game.replayData);  // a replay a test loaded is the record's to give back
     game = GameState{};
     installFakePlatform();
 }
