@@ -51,6 +51,7 @@ start_key_match() {
   xdotool key Escape  # the menu at once, no intro
   sleep 0.6
   key_menu_click "$KEY_WINDOW" 320 234  # two players
+  key_menu_click "$KEY_WINDOW" 320 184  # this computer
   key_menu_click "$KEY_WINDOW" 249 227  # tennis
   # The match screen, its bats at rest; the probe waits for the region to stand still.
   sleep 1

@@ -234,6 +234,7 @@ start_side guest
   xdotool key Escape
   sleep 0.6
   key_menu_click "$guest_WINDOW" 320 234  # two players
+  key_menu_click "$guest_WINDOW" 320 184  # this computer
   key_menu_click "$guest_WINDOW" 249 227  # tennis
 )
 measure_local beside

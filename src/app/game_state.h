@@ -19,7 +19,7 @@ typedef uint32_t u32;
 typedef float f32;
 
 // Slot and chunk counts of the asset tables.
-enum { TEXTURE_SLOTS = 42, SOUND_CHUNKS = 12, KEY_CODES = 256 };
+enum { TEXTURE_SLOTS = 49, SOUND_CHUNKS = 12, KEY_CODES = 256 };
 
 // The match's sounds, counted so that a guest plays them too.
 enum { MATCH_SOUND_BAT = 0, MATCH_SOUND_BOARD = 1, MATCH_SOUND_OUT = 2, MATCH_SOUNDS = 3 };
@@ -51,6 +51,33 @@ struct FoundHost {
 
 // Gamepads: one for each player, each holding up, down and pass as that player's keys would.
 enum { PADS = 2, PAD_UP = 0, PAD_DOWN = 1, PAD_PASS = 2, PAD_HOLDS = 3 };
+// On the menu a pad moves the glow four ways, chooses (button 0) and steps back (button 1).
+enum { PAD_MENU_UP, PAD_MENU_DOWN, PAD_MENU_LEFT, PAD_MENU_RIGHT, PAD_MENU_CHOOSE, PAD_MENU_BACK, PAD_MENU_HOLDS };
+
+// The menu's pages, and the click actions that share their numbers: a click
+// leads to a page, or does what an action number says.
+enum {
+    PAGE_MAIN = 0,
+    PAGE_PLAYGROUND = 1,
+    PAGE_SETTINGS = 2,
+    PAGE_EXIT = 3,
+    PAGE_P1_KEYS = 4,
+    PAGE_P2_KEYS = 5,
+    PAGE_P1_NAME = 6,
+    PAGE_P2_NAME = 7,
+    PAGE_TWO_PLAYERS = 8,  // this computer, host a game, join a game
+    PAGE_HOSTING = 9,      // waiting for a guest
+    ACTION_START_MATCH = 10,
+    ACTION_QUIT = 11,
+    PAGE_JOIN = 12,        // the hosts found, and a host typed by hand
+    PAGE_ADDRESS = 13,     // typing that host
+    ACTION_WATCH = 14,     // the last match again
+    ACTION_JOIN = 15,      // joining the listed host under the glow
+};
+
+// The join page's typed host, the menu's line on a failed network start, and
+// the addresses the hosting page lists.
+enum { ADDRESS_ENTRY_SIZE = 40, MENU_NOTE_SIZE = 48, HOST_ADDRESSES_MAX = 3, JOIN_ROWS = 5 };
 
 // What a player holds in one step, as bits: up, down, pass; and, in a network
 // match, the host's pause (its camera mode), which holds the match for both.
@@ -210,7 +237,7 @@ struct GameState : MatchState {
     u8 stepInputGiven = 0;     // the step reads stepInput (a replay, a network match), not the keys and clock
 
     // ---- Menu: recomputed by every pointer motion ----------------------------
-    i32 menuPage = 0;          // 0 to 7; 10 and 11 are click actions
+    i32 menuPage = 0;          // a MenuPage; 10, 11, 14 and 15 are click actions
     i32 menuHoverPage = 0;     // where a click at the pointer leads
     u8 hoverHit = 0;
     u8 hoverSoundArmed = 0;
@@ -219,6 +246,16 @@ struct GameState : MatchState {
     u8 glowVisible = 0;
     f32 glowX = 0.0f, glowY = 0.0f;
     i32 keyCaptureStep = 0;    // 1 up, 2 down, 3 pass
+    i32 menuItem = -1;         // the item under the glow, as the pointer or a key chose it; -1 none
+    i32 hoverHostRow = -1;     // join page: the listed host under the glow, -1 none
+
+    // ---- Menu: kept while its pages are shown -----------------------------------
+    char addressEntry[ADDRESS_ENTRY_SIZE] = {};  // join page: a host typed by hand, HOST[:PORT]
+    char menuNote[MENU_NOTE_SIZE] = {};          // why the last hosting or joining failed; "" none
+    char hostAddresses[HOST_ADDRESSES_MAX][FOUND_ADDRESS_SIZE] = {};  // hosting page: where a guest finds us
+    i32 hostAddressCount = 0;
+    u8 lastReplayThere = 0;    // a last match is kept to be watched again
+    u8 padMenuHeld[PADS][PAD_MENU_HOLDS] = {};  // what each pad held on the menu last step: moves go on presses
 
     // ---- Whole run: input and window -----------------------------------------
     u8 keyHeld[KEY_CODES] = {};  // character and special-key codes share it
@@ -228,6 +265,7 @@ struct GameState : MatchState {
 
     // ---- Whole run: network play, only with --host or --join ------------------
     u8 netRole = NET_ROLE_NONE;
+    u8 netFromMenu = 0;                   // begun from the menu: a failure goes back to it, not out of the game
     u16 netPort = 0;                      // the host's port
     char netHostName[NET_HOST_NAME_SIZE] = {};  // the host a guest joins, as given
     _ENetHost* netHost = nullptr;         // this side's end of the network
@@ -320,7 +358,7 @@ struct GameState : MatchState {
     u32 fontLists = 0;         // 256 glyph lists
     i32 fontBuildIndex = 0;
     u32 matchLists = 0;        // 11 match lists
-    u32 menuLists = 0;         // 27 menu lists
+    u32 menuLists = 0;         // 33 menu lists
     u32 introLists = 0;        // 2 intro lists
     GLUquadric* sphereQuadric = nullptr;
     FILE* settingsFile = nullptr;

@@ -98,6 +98,19 @@ int mistake() {
 
 }  // namespace
 
+// HOST[:PORT]: the port after the last colon, when there is one (else *port is left).
+int splitHostPort(const char* text, char* host, size_t room, long* port) {
+    const char* colon = strrchr(text, ':');
+    size_t length = colon ? (size_t)(colon - text) : strlen(text);
+    if (length == 0 || length >= room) return HOST_BAD;
+    long given = colon ? portNumber(colon + 1) : 0;
+    if (given < 0) return HOST_BAD_PORT;
+    memcpy(host, text, length);
+    host[length] = '\0';
+    if (colon) *port = given;
+    return HOST_OK;
+}
+
 int parseOptions(int argc, char** argv) {
     option table[OPTION_COUNT + 1] = {};
     for (int i = 0; i < OPTION_COUNT; i++)
@@ -132,22 +145,14 @@ int parseOptions(int argc, char** argv) {
             }
             game.netRole = (u8)role;
             if (id == OPTION_HOST) break;
-            // HOST[:PORT]: the port after the last colon, when there is one.
-            const char* colon = strrchr(optarg, ':');
-            size_t length = colon ? (size_t)(colon - optarg) : strlen(optarg);
-            if (length == 0 || length >= sizeof game.netHostName) {
+            switch (splitHostPort(optarg, game.netHostName, sizeof game.netHostName, &joinPort)) {
+            case HOST_BAD:
                 fprintf(stderr, "%s: invalid host '%s'\n", program, optarg);
                 return mistake();
-            }
-            memcpy(game.netHostName, optarg, length);
-            game.netHostName[length] = '\0';
-            if (colon) {
-                long port = portNumber(colon + 1);
-                if (port < 0) {
-                    fprintf(stderr, "%s: invalid port in '%s' (choose 1 to 65535)\n", program, optarg);
-                    return mistake();
-                }
-                joinPort = port;
+            case HOST_BAD_PORT:
+                fprintf(stderr, "%s: invalid port in '%s' (choose 1 to 65535)\n", program, optarg);
+                return mistake();
+            default: break;
             }
             break;
         }

@@ -144,6 +144,7 @@ static int realNetSend(ENetPeer* peer, int channel, const uint8_t* data, size_t 
 static void realNetFlush(ENetHost* host) { enet_host_flush(host); }
 static void realNetDisconnect(ENetPeer* peer, uint32_t data) { enet_peer_disconnect(peer, data); }
 static void realNetReset(ENetPeer* peer) { enet_peer_reset(peer); }
+static void realNetClose(ENetHost* host) { enet_host_destroy(host); }
 // Anything counts: packets, acknowledgements and the library's own keep-alive pings.
 static uint32_t realNetQuietFor(ENetPeer* peer) {
     // The handshake leaves the time unset until the next packet: no silence yet.
@@ -228,7 +229,8 @@ constexpr Platform realPlatform = {
     realUpdatePads,     realPadAxis,        realPadHat,           realPadButton,
     realPadGone,        realNetStart,       realNetListen,        realNetClient,
     realNetConnect,     realNetService,     realNetSend,          realNetFlush,
-    realNetDisconnect,  realNetReset,       realNetQuietFor,      realUdpOpen,
+    realNetDisconnect,  realNetReset,       realNetQuietFor,      realNetClose,
+    realUdpOpen,
     realUdpSend,        realUdpReceive,     realUdpClose,         realBroadcastAddresses,
     realLocalAddresses, realSetCursor,      realPostRedisplay,    realExitProgram,
 };

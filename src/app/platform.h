@@ -66,6 +66,7 @@ struct Platform {
     void (*netDisconnect)(_ENetPeer* peer, uint32_t data);
     void (*netReset)(_ENetPeer* peer);             // forgets the peer at once, telling it nothing
     uint32_t (*netQuietFor)(_ENetPeer* peer);      // milliseconds since the peer last sent anything
+    void (*netClose)(_ENetHost* host);             // enet_host_destroy: its port is free again, its peers forgotten
     // Plain datagrams, for finding hosts: a socket bound to the port on every
     // address (0: any free port), non-blocking, allowed to broadcast, sharing
     // its port with others that allow it; -1 when it cannot be had (errno says why).

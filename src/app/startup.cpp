@@ -65,6 +65,7 @@ int gameMain(int argc, char** argv) {
     // A replay to watch is read and checked before anything opens.
     if (game.replayPath[0] && !loadReplay()) return 1;
     game.keepReplays = 1;
+    findLastReplay();
     // Every argument is the game's own, so GLUT is given the program name alone.
     int glutArgc = 1;
     glutInit(&glutArgc, argv);
@@ -143,6 +144,8 @@ void onAppIdle() {
         replayIdle();
     else
         onIdle();
+    stepMenu();
+    workMenuByPads();
 }
 
 void onReshape(int width, int height) {

@@ -111,8 +111,16 @@ void loadBaseTextures() {
         "data/pictures/menu/player1n.jpg",   // 39
         "data/pictures/menu/player2n.jpg",   // 40
         "data/pictures/menu/close.jpg",      // 41
+        "data/pictures/menu/local.jpg",      // 42
+        "data/pictures/menu/host.jpg",       // 43
+        "data/pictures/menu/join.jpg",       // 44
+        "data/pictures/menu/back.jpg",       // 45
+        "data/pictures/menu/address.jpg",    // 46
+        "data/pictures/menu/watch.jpg",      // 47
+        "data/pictures/menu/watchoff.jpg",   // 48
     };
-    for (int slot = 14; slot <= 41; slot++)
+    static_assert(sizeof paths / sizeof paths[0] == TEXTURE_SLOTS - 14, "a path for every slot of the base set");
+    for (int slot = 14; slot < TEXTURE_SLOTS; slot++)
         if (paths[slot - 14]) loadTexture(game.textures, paths[slot - 14], slot);
 }
 
@@ -159,5 +167,5 @@ void freePlayground1Textures() {
 
 void freeBaseTextures() {
     for (int slot = 14; slot <= 27; slot++) deleteSlot(slot);
-    for (int slot = 29; slot <= 41; slot++) deleteSlot(slot);
+    for (int slot = 29; slot < TEXTURE_SLOTS; slot++) deleteSlot(slot);
 }

@@ -57,9 +57,29 @@ static void editName(char* name, unsigned char ch) {
     name[length + 1] = 0;
 }
 
+// A typed host holds what host names, addresses and a port after a colon are
+// made of; anything else is passed over.
+static bool hostChar(unsigned char ch) {
+    return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') || ch == '.' || ch == '-' ||
+           ch == ':' || ch == '_';
+}
+
+static void editAddress(unsigned char ch) {
+    size_t length = strnlen(game.addressEntry, sizeof game.addressEntry - 1);
+    game.menuNote[0] = 0;  // typing again: the complaint is answered
+    if (ch == 8) {
+        if (length > 0) game.addressEntry[length - 1] = 0;
+        return;
+    }
+    if (!hostChar(ch) || length + 1 >= sizeof game.addressEntry) return;
+    game.addressEntry[length] = (char)ch;
+    game.addressEntry[length + 1] = 0;
+}
+
 void typeNameChar(unsigned char ch) {
     if (game.menuPage == 6) editName(game.p1name, ch);
     if (game.menuPage == 7) editName(game.p2name, ch);
+    if (game.menuPage == PAGE_ADDRESS) editAddress(ch);
 }
 
 static void trimTrailingBlanks(char* name) {

@@ -8,6 +8,7 @@
 #include "assets/sound.h"
 #include "input/entry.h"
 #include "match/flow.h"
+#include "menu/clicks.h"
 #include "menu/hover.h"
 #include "net/session.h"
 
@@ -15,23 +16,14 @@ enum { KEY_ENTER = 13, KEY_ESCAPE = 27 };
 
 // Escape steps back one screen. Each test sees the flags as they stand when it
 // is reached, so leaving a match or the intro does not also count as a menu Escape.
-static void escape() {
-    // A guest's Escape leaves the session and ends the program.
+void pressEscape() {
+    // A guest's Escape leaves the session: the program ends, or one that joined
+    // from the menu goes back to the join page.
     if (game.netRole == NET_ROLE_GUEST) {
         leaveSession();
         return;
     }
-    game.glowVisible = 0;
-    if (game.menuActive) {
-        int page = game.menuPage;
-        if (page == 4 || page == 5) {
-            game.menuPage = 2;  // bindings captured so far stay
-        } else if (page != 6 && page != 7) {
-            game.menuPage = 0;  // a name page is left only with Enter
-        }
-        // What the pointer pointed at belonged to the page just left.
-        if (game.menuPage != page) forgetHoverTarget();
-    }
+    if (game.menuActive) menuEscape();
     if (game.matchActive && game.netMatch)
         leaveNetworkMatch();  // the guest is told
     else if (game.matchActive)
@@ -45,11 +37,16 @@ static void escape() {
 }
 
 void onKeyboard(unsigned char key, int, int) {
-    if (key == KEY_ENTER && (game.menuPage == 6 || game.menuPage == 7)) finishNameEntry();
-    if (key == KEY_ESCAPE) escape();
+    if (key == KEY_ESCAPE) pressEscape();
     game.keyHeld[key] = 1;
-    if (game.menuActive) captureKey(key);
-    if (game.menuActive && key != KEY_ESCAPE) typeNameChar(key);
+    if (!game.menuActive) return;
+    // Enter chooses, and is taken by nothing else, except on a key page, where it is a binding like any other key.
+    if (key == KEY_ENTER && game.menuPage != PAGE_P1_KEYS && game.menuPage != PAGE_P2_KEYS) {
+        chooseByKey();
+        return;
+    }
+    captureKey(key);
+    if (key != KEY_ESCAPE) typeNameChar(key);
 }
 
 void onKeyboardUp(unsigned char key, int, int) { game.keyHeld[key] = 0; }
@@ -83,6 +80,13 @@ void onSpecial(int key, int, int) {
         case GLUT_KEY_F4: game.showFps = !game.showFps; break;
         default: break;
         }
+    }
+    // The arrows move the menu's glow, except where a key page takes them as bindings.
+    if (game.menuActive && game.menuPage != PAGE_P1_KEYS && game.menuPage != PAGE_P2_KEYS) {
+        if (key == GLUT_KEY_UP) moveMenuGlow(0, -1);
+        if (key == GLUT_KEY_DOWN) moveMenuGlow(0, 1);
+        if (key == GLUT_KEY_LEFT) moveMenuGlow(-1, 0);
+        if (key == GLUT_KEY_RIGHT) moveMenuGlow(1, 0);
     }
     // Acts only on the key-capture pages, and only on codes the table can hold.
     captureKey(key);

@@ -1,8 +1,9 @@
-// Gamepads: each player's pad holds up, down and pass as that player's keys would.
+// Gamepads: each player's pad holds up, down and pass as that player's keys would,
+// and works the menu as the arrows, Enter and Escape do.
 //
 // The library's joystick state is read once per idle step; there is no event
-// loop of its own (GLUT runs the program). A pad works the bats only: it never
-// types, captures keys, works the menu or leaves a match.
+// loop of its own (GLUT runs the program). A pad never types, captures keys or
+// leaves a match.
 #include "input/pads.h"
 
 #include <SDL_joystick.h>
@@ -10,10 +11,14 @@
 
 #include "app/game_state.h"
 #include "app/platform.h"
+#include "input/keyboard.h"
+#include "menu/clicks.h"
+#include "menu/hover.h"
 
 // The left stick's vertical axis holds up or down only past a third of its range,
 // so a stick resting a little off centre holds nothing.
 static const int STICK_AXIS = 1;
+static const int STICK_ACROSS_AXIS = 0;
 static const int DEAD_ZONE = 32767 / 3;
 // The four face buttons of common pads each hold pass.
 static const int PASS_BUTTONS = 4;
@@ -59,5 +64,42 @@ void pollPads() {
         } else {
             holds[PAD_UP] = holds[PAD_DOWN] = holds[PAD_PASS] = 0;
         }
+    }
+}
+
+// What a pad holds for the menu now: the stick or hat four ways, buttons 0 and 1.
+static void readPadForMenu(_SDL_Joystick* pad, u8* now) {
+    int down = platform.padAxis(pad, STICK_AXIS);
+    int across = platform.padAxis(pad, STICK_ACROSS_AXIS);
+    int hat = platform.padHat(pad, 0);
+    now[PAD_MENU_UP] = down < -DEAD_ZONE || (hat & SDL_HAT_UP) != 0;
+    now[PAD_MENU_DOWN] = down > DEAD_ZONE || (hat & SDL_HAT_DOWN) != 0;
+    now[PAD_MENU_LEFT] = across < -DEAD_ZONE || (hat & SDL_HAT_LEFT) != 0;
+    now[PAD_MENU_RIGHT] = across > DEAD_ZONE || (hat & SDL_HAT_RIGHT) != 0;
+    now[PAD_MENU_CHOOSE] = platform.padButton(pad, 0) != 0;
+    now[PAD_MENU_BACK] = platform.padButton(pad, 1) != 0;
+}
+
+// Each press acts once, when it begins. What is held through a match is
+// followed there too, so a button still down as the menu comes back chooses nothing.
+void workMenuByPads() {
+    if (!game.pads[0] && !game.pads[1]) return;
+    platform.updatePads();
+    for (int index = 0; index < PADS; index++) {
+        if (!game.pads[index] || platform.padGone(game.pads[index])) continue;
+        u8 now[PAD_MENU_HOLDS];
+        readPadForMenu(game.pads[index], now);
+        u8* held = game.padMenuHeld[index];
+        bool pressed[PAD_MENU_HOLDS];
+        for (int k = 0; k < PAD_MENU_HOLDS; k++) {
+            pressed[k] = now[k] && !held[k] && !game.matchActive;
+            held[k] = now[k];
+        }
+        if (pressed[PAD_MENU_UP]) moveMenuGlow(0, -1);
+        if (pressed[PAD_MENU_DOWN]) moveMenuGlow(0, 1);
+        if (pressed[PAD_MENU_LEFT]) moveMenuGlow(-1, 0);
+        if (pressed[PAD_MENU_RIGHT]) moveMenuGlow(1, 0);
+        if (pressed[PAD_MENU_CHOOSE]) chooseByKey();
+        if (pressed[PAD_MENU_BACK]) pressEscape();
     }
 }

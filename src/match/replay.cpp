@@ -194,8 +194,28 @@ void finishKeptReplay(const MatchState& last) {
         notKept(error ? strerror(error) : "it could not be written");
         return;
     }
-    if (!makeLast(kept)) notKept("last.replay could not be made");
+    if (makeLast(kept))
+        game.lastReplayThere = 1;
+    else
+        notKept("last.replay could not be made");
     pruneReplays();
+}
+
+void findLastReplay() {
+    char last[PATH_MAX + 64];
+    game.lastReplayThere = game.replayFolder[0] && keptPath(last, sizeof last, LAST_REPLAY, "") && access(last, R_OK) == 0;
+}
+
+bool watchLastMatch() {
+    if (!game.lastReplayThere) return false;
+    const int n = snprintf(game.replayPath, sizeof game.replayPath, "%s/%s", game.replayFolder, LAST_REPLAY);
+    // A file gone or spoilt since it was kept: the item goes dim, and the line says why.
+    if (n < 0 || (size_t)n >= sizeof game.replayPath || !loadReplay()) {
+        game.lastReplayThere = 0;
+        return false;
+    }
+    startReplay();
+    return true;
 }
 
 // ---- Watching -------------------------------------------------------------------------

@@ -16,6 +16,11 @@ void keepFixedStep(unsigned char hostHolds, unsigned char guestHolds);
 void finishKeptReplay(const MatchState& last);
 
 // ---- Watching -------------------------------------------------------------------
+// Whether a last match is kept to be watched (the main menu's item), at start-up.
+void findLastReplay();
+// The menu's "watch last match": last.replay read and started; false, the item
+// dimmed, when it is gone or no sound replay.
+bool watchLastMatch();
 // Reads and checks game.replayPath whole: false, after one line "Replay: ...",
 // when it is no sound replay.
 bool loadReplay();

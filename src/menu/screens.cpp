@@ -3,6 +3,7 @@
 
 #include <GL/gl.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "app/game_state.h"
@@ -37,6 +38,13 @@ enum {
     SLOT_P1_NAME = 39,
     SLOT_P2_NAME = 40,
     SLOT_CLOSE = 41,
+    SLOT_LOCAL = 42,
+    SLOT_HOST = 43,
+    SLOT_JOIN = 44,
+    SLOT_BACK = 45,
+    SLOT_ADDRESS = 46,
+    SLOT_WATCH = 47,
+    SLOT_WATCH_OFF = 48,
 };
 
 // Menu screen quads, by their place in the menu list block.
@@ -68,6 +76,11 @@ enum {
     LIST_P1_NAME = 24,
     LIST_P2_NAME = 25,
     LIST_CLOSE = 26,
+    LIST_WATCH = 27,
+    LIST_WATCH_PANEL = 28,
+    LIST_GLOW_ROW = 29,
+    LIST_ADDRESS = 30,
+    LIST_JOIN_BACK = 31,
 };
 
 static void bindSlot(int slot) { glBindTexture(GL_TEXTURE_2D, game.textures[slot]); }
@@ -164,6 +177,10 @@ void drawMenu() {
     case 5: drawKeyPage(); break;
     case 6:
     case 7: drawNamePage(); break;
+    case PAGE_TWO_PLAYERS: drawTwoPlayersPage(); break;
+    case PAGE_HOSTING: drawHostingPage(); break;
+    case PAGE_JOIN: drawJoinPage(); break;
+    case PAGE_ADDRESS: drawAddressPage(); break;
     default: break;  // background and logos only
     }
     endMenuScreen();
@@ -181,8 +198,86 @@ void drawMainPage() {
     drawMenuList(LIST_SETTINGS, SLOT_SETTINGS);
     drawMenuList(LIST_EXIT, SLOT_EXIT);
     glEnable(GL_BLEND);
+    drawMenuList(LIST_WATCH_PANEL, SLOT_PANEL);
+    glDisable(GL_BLEND);
+    drawMenuList(LIST_WATCH, game.lastReplayThere ? SLOT_WATCH : SLOT_WATCH_OFF);
+    glEnable(GL_BLEND);
     drawGlow(LIST_GLOW_ITEM);
     glDisable(GL_BLEND);
+}
+
+// This computer, host a game, join a game and back, where the main menu has its four.
+void drawTwoPlayersPage() {
+    drawMenuList(LIST_MAIN_PANEL, SLOT_PANEL);
+    bindSlot(SLOT_FONT);
+    drawCentred(360, "two players");
+    glDisable(GL_BLEND);
+    drawMenuList(LIST_SINGLE, SLOT_LOCAL);
+    drawMenuList(LIST_MULTI, SLOT_HOST);
+    drawMenuList(LIST_SETTINGS, SLOT_JOIN);
+    drawMenuList(LIST_EXIT, SLOT_BACK);
+    glEnable(GL_BLEND);
+    drawGlow(LIST_GLOW_ITEM);
+    glDisable(GL_BLEND);
+}
+
+// Who hosts, where a guest reaches it (its local-network addresses, or this
+// computer's own), and that it waits; or why it could not host.
+void drawHostingPage() {
+    drawMenuList(LIST_GROUND_PANEL, SLOT_PANEL);
+    bindSlot(SLOT_FONT);
+    drawCentred(360, "host a game");
+    if (game.netRole == NET_ROLE_HOST) {
+        drawCentred(300, game.p1name);
+        char line[FOUND_ADDRESS_SIZE + 8];
+        for (int i = 0; i < game.hostAddressCount || i == 0; i++) {
+            snprintf(line, sizeof line, "%s:%u", i < game.hostAddressCount ? game.hostAddresses[i] : "127.0.0.1",
+                     (unsigned)game.netPort);
+            drawCentred(265.0f - 25.0f * (float)i, line);
+        }
+        drawCentred(180, "waiting for player 2");
+    } else {
+        drawCentred(240, "cannot host");
+        drawCentred(180, game.menuNote);
+    }
+    glDisable(GL_BLEND);
+    drawMenuList(LIST_EXIT, SLOT_BACK);
+    glEnable(GL_BLEND);
+    drawGlow(LIST_GLOW_ITEM);
+    glDisable(GL_BLEND);
+}
+
+// The hosts found, a row each: name, address, and whether it is free or already
+// has its guest; then typing a host by hand, and back. A failed join says why.
+void drawJoinPage() {
+    drawMenuList(LIST_SETTINGS_PANEL, SLOT_PANEL);
+    bindSlot(SLOT_FONT);
+    drawCentred(360, "join a game");
+    if (game.foundHostCount == 0) drawCentred(226, "looking for hosts");
+    for (int row = 0; row < game.foundHostCount && row < JOIN_ROWS; row++) {
+        const FoundHost& host = game.foundHosts[row];
+        const float y = 298.0f - 36.0f * (float)row;
+        drawText(90, y, host.name);
+        drawText(230, y, host.address);
+        drawText(480, y, host.free ? "free" : "busy");
+    }
+    if (game.menuNote[0]) drawCentred(112, game.menuNote);
+    glDisable(GL_BLEND);
+    drawMenuList(LIST_ADDRESS, SLOT_ADDRESS);
+    drawMenuList(LIST_JOIN_BACK, SLOT_BACK);
+    glEnable(GL_BLEND);
+    drawGlow(game.hoverHostRow >= 0 ? LIST_GLOW_ROW : LIST_GLOW_ITEM);
+    glDisable(GL_BLEND);
+}
+
+// Typing a host by hand: Enter joins it, Escape goes back to the list.
+void drawAddressPage() {
+    drawMenuList(LIST_GROUND_PANEL, SLOT_PANEL);
+    bindSlot(SLOT_FONT);
+    drawCentred(270, "enter host:");
+    drawCentred(150, game.menuNote[0] ? game.menuNote : "host or host:port");
+    bindSlot(SLOT_FONT_NAME);
+    drawCentred(225, game.addressEntry);
 }
 
 void drawPlaygroundPage() {

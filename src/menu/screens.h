@@ -9,5 +9,9 @@ void drawSettingsPage();
 void drawExitPage();
 void drawKeyPage();
 void drawNamePage();
+void drawTwoPlayersPage();
+void drawHostingPage();
+void drawJoinPage();
+void drawAddressPage();
 // A guest's screen between its host's matches: connecting, or waiting for the host.
 void drawWaitingScreen();

@@ -30,6 +30,7 @@
 #include "match/clock.h"
 #include "match/flow.h"
 #include "match/replay.h"
+#include "net/discovery.h"
 #include "net/protocol.h"
 
 // Holds go out at most this often (a hundred times a second, once per step).
@@ -66,10 +67,13 @@ static void send(int channel, const uint8_t* data, size_t length, bool reliable)
 
 // ---- Start ---------------------------------------------------------------------
 
-// The end of a network start that could not be made: one line, status 1.
+// The end of a network start that could not be made: one line, then status 1;
+// begun from the menu, the menu comes back and says why.
 static void networkFails(const char* why) {
     fprintf(stderr, "Network: %s\n", why);
-    platform.exitProgram(1);
+    if (!game.netFromMenu) platform.exitProgram(1);
+    snprintf(game.menuNote, sizeof game.menuNote, "%s", why);
+    endMenuSession();
 }
 
 static void cannotReachHost() {
@@ -100,7 +104,9 @@ void startNetwork() {
             snprintf(why, sizeof why, "cannot listen on port %u: %s", (unsigned)game.netPort,
                      errno ? strerror(errno) : "the port is not free");
             networkFails(why);
+            return;
         }
+        startAnswering();  // guests on the local network find it
         return;
     }
     // A guest has no intro and no menu: it waits for the host's matches.
@@ -111,7 +117,7 @@ void startNetwork() {
     }
     game.introActive = 0;
     game.guestWaiting = 1;
-    fadeInMenuMusic();
+    if (!game.netFromMenu) fadeInMenuMusic();  // from the menu, its music plays on
     connectToHost();
 }
 
@@ -231,7 +237,8 @@ static void printStats() {
 }
 
 // Leaves the network match: told to the other side when this side ends it.
-static void endNetworkMatch(bool tell) {
+// A guest then waits for the host's next match, unless it is leaving.
+static void endNetworkMatch(bool tell, bool guestWaits = true) {
     if (!game.netMatch) return;
     printStats();
     if (tell) {
@@ -243,7 +250,7 @@ static void endNetworkMatch(bool tell) {
     game.netShownBallX = game.netShownBallY = game.netShownBatY = 0;
     if (isGuest()) game.difficulty = game.netOwnDifficulty;
     if (game.matchActive) returnToMenu();
-    if (isGuest()) showWaitingScreen();  // a guest has no menu
+    if (isGuest() && guestWaits) showWaitingScreen();  // a guest has no menu
 }
 
 // One frame of a network match: the steps that game time calls for, after
@@ -501,13 +508,14 @@ static void matchBegins(const NetMatchStart& start) {
 }
 
 static void refused(uint32_t reason) {
+    char why[NET_HOST_NAME_SIZE + 96];
     if ((reason & 0xFF) == NET_REFUSED_BUSY) {
-        fprintf(stderr, "Network: %s:%u already has a guest\n", game.netHostName, (unsigned)game.netPort);
+        snprintf(why, sizeof why, "%s:%u already has a guest", game.netHostName, (unsigned)game.netPort);
     } else {
-        fprintf(stderr, "Network: %s:%u speaks protocol version %u; this game speaks version %d\n",
-                game.netHostName, (unsigned)game.netPort, (unsigned)(reason >> NET_REFUSAL_BITS), NET_PROTOCOL_VERSION);
+        snprintf(why, sizeof why, "%s:%u speaks protocol version %u; this game speaks version %d", game.netHostName,
+                 (unsigned)game.netPort, (unsigned)(reason >> NET_REFUSAL_BITS), NET_PROTOCOL_VERSION);
     }
-    platform.exitProgram(1);
+    networkFails(why);
 }
 
 static void guestReceives(const NetEvent& event) {
@@ -558,8 +566,63 @@ static void guestReceives(const NetEvent& event) {
 }
 
 void leaveSession() {
+    if (game.netFromMenu) {
+        endMenuSession();
+        return;
+    }
     closeNetwork();
     platform.exitProgram(0);
+}
+
+// ---- Sessions begun from the menu -------------------------------------------------
+
+bool hostFromMenu() {
+    if (game.netRole == NET_ROLE_HOST) return true;
+    if (game.netRole != NET_ROLE_NONE) return false;
+    game.netRole = NET_ROLE_HOST;
+    game.netFromMenu = 1;
+    game.netPort = NET_DEFAULT_PORT;
+    game.menuNote[0] = 0;
+    startNetwork();
+    if (game.netRole != NET_ROLE_HOST) return false;  // the note says why
+    game.hostAddressCount = platform.localAddresses(game.hostAddresses, HOST_ADDRESSES_MAX);
+    return true;
+}
+
+bool joinFromMenu(const char* host, uint16_t port) {
+    if (game.netRole != NET_ROLE_NONE || !host[0] || std::strlen(host) >= sizeof game.netHostName) return false;
+    std::strcpy(game.netHostName, host);
+    game.netPort = port;
+    game.netRole = NET_ROLE_GUEST;
+    game.netFromMenu = 1;
+    game.menuNote[0] = 0;
+    game.menuActive = 0;
+    platform.setCursor(GLUT_CURSOR_NONE);
+    startNetwork();
+    return game.netRole == NET_ROLE_GUEST;
+}
+
+// Back to where the session began: a host stays on its page, a guest comes
+// back to the join page. The other side is told; the port is free again.
+void endMenuSession() {
+    if (!game.netFromMenu) return;
+    const bool guest = isGuest();
+    closeNetwork();
+    endNetworkMatch(false, false);
+    stopAnswering();
+    if (game.netHost) platform.netClose(game.netHost);
+    game.netHost = nullptr;
+    game.netPeer = nullptr;
+    game.netConnected = game.netEverConnected = game.netGuestLeft = 0;
+    game.netRole = NET_ROLE_NONE;
+    game.netFromMenu = 0;
+    if (guest) {
+        game.guestWaiting = 0;
+        game.menuActive = 1;
+        game.menuPage = game.menuHoverPage = PAGE_JOIN;
+        game.glowVisible = 0;
+        platform.setCursor(GLUT_CURSOR_RIGHT_ARROW);
+    }
 }
 
 // ---- Every step ------------------------------------------------------------------
@@ -593,6 +656,7 @@ static void receiveNetwork() {
 
 void onNetworkIdle() {
     receiveNetwork();
+    if (isHost()) answerQuestions(!game.netConnected);
     if (game.netMatch && game.matchActive)
         networkFrame();
     else if (game.replayActive)

@@ -1,6 +1,8 @@
 // Network play: both games run the match in fixed steps; each answers its own player at once and rolls back for late keys.
 #pragma once
 
+#include <cstdint>
+
 // Start-up: a host listens on its port, a guest starts connecting and shows its
 // waiting screen. Ends the program with status 1 when that cannot be done.
 void startNetwork();
@@ -15,7 +17,8 @@ bool beginNetworkMatch();
 // The host's Escape in a network match: the guest is told, and both leave it.
 void leaveNetworkMatch();
 void showWaitingScreen();
-// The guest's Escape: it leaves the session and the program ends, its settings untouched.
+// The guest's Escape: it leaves the session and the program ends, its settings
+// untouched; a guest that joined from the menu goes back to the join page.
 void leaveSession();
 // The host's exit: its guest is told at once.
 void closeNetwork();
@@ -24,3 +27,12 @@ void closeNetwork();
 bool waitingForGuest();
 // The names shown for player 1 and player 2 in a match.
 const char* matchName(int player);
+
+// The menu's hosting page: listening on the game's port, answered on the local
+// network; false, with game.menuNote saying why, when it cannot be done.
+bool hostFromMenu();
+// The join page's choice: connecting to the host, the waiting screen shown; a
+// failure then or later brings the join page back with game.menuNote saying why.
+bool joinFromMenu(const char* host, uint16_t port);
+// Ends a session begun from the menu (hosting, or joined): the other side is told.
+void endMenuSession();

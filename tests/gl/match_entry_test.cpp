@@ -46,9 +46,13 @@ protected:
     static void startFromMainMenu(bool twoPlayers, int playground) {
         onPassiveMotion(320, twoPlayers ? 234 : 184);
         click();
+        if (twoPlayers) {
+            onPassiveMotion(320, 184);  // this computer
+            click();
+        }
         onPassiveMotion(playground == 1 ? 250 : 390, 200);
         click();
-        fake::calls.erase(fake::calls.begin(), fake::calls.begin() + 2);  // the two page sounds
+        fake::calls.erase(fake::calls.begin(), fake::calls.begin() + (twoPlayers ? 3 : 2));  // the page sounds
     }
 };
 

@@ -97,6 +97,10 @@ void playMatch(int n) {
 
     onPassiveMotion(320, twoPlayers ? 234 : 184);  // main menu: a mode of play
     click();
+    if (twoPlayers) {
+        onPassiveMotion(320, 184);  // this computer
+        click();
+    }
     onPassiveMotion(playground == 1 ? 250 : 390, 200);  // a playground picture
     click();
     ASSERT_EQ(game.matchActive, 1) << "match " << n;

@@ -49,6 +49,8 @@ const std::vector<SlotPicture> BASE_SET = {
     {31, "menu/yes.jpg"},      {32, "menu/no.jpg"},        {33, "menu/easy.jpg"},      {34, "menu/normal.jpg"},
     {35, "menu/hard.jpg"},     {36, "menu/check.jpg"},     {37, "menu/player1k.jpg"},  {38, "menu/player2k.jpg"},
     {39, "menu/player1n.jpg"}, {40, "menu/player2n.jpg"},  {41, "menu/close.jpg"},
+    {42, "menu/local.jpg"},    {43, "menu/host.jpg"},     {44, "menu/join.jpg"},     {45, "menu/back.jpg"},
+    {46, "menu/address.jpg"},  {47, "menu/watch.jpg"},    {48, "menu/watchoff.jpg"},
 };
 const std::vector<SlotPicture> PLAYGROUND2_SET = {
     {0, "ground/0.jpg"},  {1, "ground/1.jpg"},  {2, "ground/2.jpg"},      {3, "ground/3.jpg"},
@@ -240,14 +242,14 @@ TEST_F(Textures, BaseSetFillsItsSlotsAndLeavesThePlaygroundSlotsEmpty) {
     expectSet(BASE_SET);
     for (int slot = 0; slot <= 13; slot++) EXPECT_EQ(game.textures[slot], 0u) << "slot " << slot;
     EXPECT_EQ(game.textures[28], 0u);
-    std::set<uint32_t> distinct(game.textures + 14, game.textures + 42);
-    EXPECT_EQ(distinct.size(), 28u);  // 27 textures and the empty slot 28
+    std::set<uint32_t> distinct(game.textures + 14, game.textures + TEXTURE_SLOTS);
+    EXPECT_EQ(distinct.size(), 35u);  // 34 textures and the empty slot 28
 
     // The last picture loaded stays bound, filtered linearly both ways, with the
     // default wrap modes and three colour components, at its own size.
     GLint bound = 0, minFilter = 0, magFilter = 0, wrapS = 0, wrapT = 0, format = 0, width = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ((GLuint)bound, game.textures[41]);
+    EXPECT_EQ((GLuint)bound, game.textures[48]);
     glBindTexture(GL_TEXTURE_2D, game.textures[26]);
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &magFilter);
@@ -269,7 +271,7 @@ TEST_F(Textures, TennisFloorIsOneTextureInAllSixFrameSlotsAndTheFuturisticFloorS
     noteNames();
     expectSet(PLAYGROUND1_SET);
     for (int slot = 1; slot <= 5; slot++) EXPECT_EQ(game.textures[slot], game.textures[0]) << "slot " << slot;
-    for (int slot = 14; slot <= 41; slot++)
+    for (int slot = 14; slot < TEXTURE_SLOTS; slot++)
         if (slot != 28) {
             EXPECT_EQ(game.textures[slot], 0u) << "slot " << slot;
         }
@@ -317,7 +319,7 @@ TEST_F(Textures, EachSetDeletesItsNamesOneByOneInItsOwnOrder) {
     freeBaseTextures();
     recordingDeletes = false;
     std::vector<int> base;
-    for (int slot = 14; slot <= 41; slot++)
+    for (int slot = 14; slot < TEXTURE_SLOTS; slot++)
         if (slot != 28) base.push_back(slot);
     EXPECT_EQ(slotsDeleted(), base);
 }

@@ -31,16 +31,21 @@ TEST(MenuHover, EveryItemAnswersInTheMiddleOfItsDrawnRectangle) {
     const struct {
         int page, left, bottom, right, top, target;
     } items[] = {
-        {0, 256, 280, 384, 312, 1},  {0, 256, 230, 384, 262, 1}, {0, 256, 180, 384, 212, 2},
+        {0, 256, 280, 384, 312, 1},  {0, 256, 230, 384, 262, 8}, {0, 256, 180, 384, 212, 2},
         {0, 256, 130, 384, 162, 3},  {1, 185, 184, 313, 312, 10}, {1, 327, 184, 455, 312, 10},
         {2, 83, 230, 211, 262, 2},   {2, 83, 180, 211, 212, 2},   {2, 83, 130, 211, 162, 2},
         {2, 256, 230, 384, 262, 4},  {2, 256, 180, 384, 212, 5},  {2, 256, 80, 384, 112, 0},
         {2, 429, 230, 557, 262, 6},  {2, 429, 180, 557, 212, 7},  {3, 225, 160, 289, 192, 11},
-        {3, 351, 160, 415, 192, 0},
+        {3, 351, 160, 415, 192, 0},  {0, 256, 50, 384, 82, 14},   {8, 256, 280, 384, 312, 1},
+        {8, 256, 230, 384, 262, 9},  {8, 256, 180, 384, 212, 12}, {8, 256, 130, 384, 162, 0},
+        {9, 256, 130, 384, 162, 8},  {12, 80, 290, 560, 322, 15}, {12, 80, 146, 560, 178, 15},
+        {12, 176, 72, 304, 104, 13}, {12, 336, 72, 464, 104, 8},
     };
     for (const auto& item : items) {
         SCOPED_TRACE(testing::Message() << "page " << item.page << " item at " << item.left << "," << item.bottom);
         menuAt(item.page);
+        game.lastReplayThere = 1;
+        game.foundHostCount = JOIN_ROWS;
         onPassiveMotion((item.left + item.right) / 2, 480 - (item.bottom + item.top) / 2);
         EXPECT_EQ(game.glowVisible, 1);
         EXPECT_FLOAT_EQ(game.glowX, (float)item.left);

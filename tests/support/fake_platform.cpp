@@ -224,6 +224,19 @@ static void fakeNetReset(_ENetPeer* peer) {
     mine->other = nullptr;
 }
 
+// The end is gone: its port free, its connections dropped without a word, as the library's own does.
+static void fakeNetClose(_ENetHost* host) {
+    FakeNetEnd* end = fakeEnd(host);
+    end->listening = false;
+    end->events.clear();
+    end->due.clear();
+    for (auto& peer : fake::netPeers) {
+        if (peer->end != end || !peer->other) continue;
+        peer->other->other = nullptr;
+        peer->other = nullptr;
+    }
+}
+
 void cutConnection(_ENetPeer* peer) {
     FakeNetPeer* mine = fakePeer(peer);
     if (!mine || !mine->other) return;
@@ -309,7 +322,8 @@ void installFakePlatform() {
         fakeUpdatePads,       fakePadAxis,            fakePadHat,         fakePadButton,
         fakePadGone,          fakeNetStart,           fakeNetListen,      fakeNetClient,
         fakeNetConnect,       fakeNetService,         fakeNetSend,        fakeNetFlush,
-        fakeNetDisconnect,    fakeNetReset,           fakeNetQuietFor,    fakeUdpOpen,
+        fakeNetDisconnect,    fakeNetReset,           fakeNetQuietFor,    fakeNetClose,
+        fakeUdpOpen,
         fakeUdpSend,          fakeUdpReceive,         fakeUdpClose,       fakeBroadcastAddresses,
         fakeLocalAddresses,   fakeSetCursor,          fakePostRedisplay,  fakeExitProgram,
     };

@@ -15,6 +15,8 @@ BUILD_DIR=$(realpath "$BUILD_DIR")
 ITEM_SINGLE="256 168 384 200"
 ITEM_TWO="256 218 384 250"
 AT_SINGLE="320 184"; AT_TWO="320 234"; AT_SETTINGS="320 284"; AT_EXIT="320 334"
+# The two-player page: this computer, host a game, join a game, back.
+AT_LOCAL="320 184"; AT_HOST="320 234"; AT_JOIN="320 284"; AT_BACK="320 334"
 AT_NOTHING="590 240"  # no item on any page lies here
 
 # Settings page.
@@ -353,7 +355,10 @@ close_settings() {
 # Chooses a mode ($1: single or two) and a playground ($2: tennis or futuristic).
 start_match() {
   if [ "$1" = single ]; then click_page $AT_SINGLE "the click on single player"
-  else click_page $AT_TWO "the click on two players"; fi
+  else
+    click_page $AT_TWO "the click on two players"
+    click_page $AT_LOCAL "the click on this computer"
+  fi
   move $AT_NOTHING
   await_change "playground_page_$2" "$MENU_SHOT" "" 3 "the playground page"
   local page=$SHOT
