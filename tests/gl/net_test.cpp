@@ -1,6 +1,6 @@
 // Network play with a host and its guest in one process, on the stand-in clock and network: joining,
 // the guest as player 2, both sides running the same match over a slow and lossy link, packets that are
-// dropped, a match out of step, leaving, losses and refusals (an unreachable host and a port already
+// dropped, a match out of step, leaving, losses and refusals, hosting and joining from the menu (an unreachable host and a port already
 // taken are played end to end, in e2e.network).
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
@@ -9,8 +9,11 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <string>
 
 #include "app/game_state.h"
+#include "app/platform.h"
+#include "app/startup.h"
 #include "assets/sound.h"
 #include "input/keyboard.h"
 #include "match/clock.h"
@@ -413,4 +416,95 @@ TEST_F(NetPlay, AMatchOutOfStepTakesTheHostsAndSaysSoOnce) {
     EXPECT_EQ(std::count(guest.errors.begin(), guest.errors.end(), '\n'), 1);
     const uint32_t settled = std::min(host.state.netConfirmed, guest.state.netConfirmed);
     EXPECT_EQ(host.state.netSums[settled % NET_HOLDS_RING], guest.state.netSums[settled % NET_HOLDS_RING]);
+}
+
+// Two games with no network at start: the host's player hosts from the menu by
+// the pointer, the guest's finds it on the join page and joins with the keys
+// alone; the guest's Escape brings its join page back, the host's back stops
+// hosting and frees the port, and a host that cannot be reached is named there.
+TEST(MenuNetPlay, HostedByPointerFoundAndJoinedByKeysAndLeftFromTheMenu) {
+    freshGame();
+    openTestWindow(640, 480);
+    game.introActive = 0;
+    game.menuActive = 1;
+    game.windowWidth = 640;
+    game.windowHeight = 480;
+    Side host, guest;
+    host.state = guest.state = game;
+    std::strcpy(host.state.p1name, "ann");
+    const auto idle = [&](int steps) {
+        for (int i = 0; i < steps; i++) {
+            fake::ticks += 5;
+            as(host, onAppIdle);
+            fake::ticks += 5;
+            as(guest, onAppIdle);
+        }
+    };
+    const auto keys = [](std::initializer_list<int> specials, bool enter) {
+        for (int key : specials) onSpecial(key, 0, 0);
+        if (enter) onKeyboard(13, 0, 0);
+    };
+    fake::machine = "10.0.0.1";
+    as(host, [] {
+        for (int y : {234, 234}) {  // two players, then host a game
+            onPassiveMotion(320, y);
+            onMouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 0, 0);
+        }
+    });
+    EXPECT_EQ(host.state.menuPage, PAGE_HOSTING);
+    EXPECT_EQ(host.state.netRole, NET_ROLE_HOST);
+    fake::machine = "10.0.0.2";
+    as(guest, [&] {
+        keys({GLUT_KEY_DOWN, GLUT_KEY_DOWN}, true);                 // two players
+        keys({GLUT_KEY_DOWN, GLUT_KEY_DOWN, GLUT_KEY_DOWN}, true);  // join a game
+    });
+    EXPECT_EQ(guest.state.menuPage, PAGE_JOIN);
+    idle(20);
+    ASSERT_EQ(guest.state.foundHostCount, 1);
+    EXPECT_STREQ(guest.state.foundHosts[0].name, "ann");
+    EXPECT_STREQ(guest.state.foundHosts[0].address, "10.0.0.1");
+    EXPECT_EQ(guest.state.foundHosts[0].free, 1);
+
+    as(guest, [&] { keys({GLUT_KEY_DOWN}, true); });  // the first row
+    EXPECT_EQ(guest.state.guestWaiting, 1);
+    idle(5);
+    EXPECT_EQ(host.state.menuPage, PAGE_PLAYGROUND);  // the guest is here
+    as(host, [&] { keys({GLUT_KEY_RIGHT}, true); });  // tennis, by the keys too
+    idle(5);
+    ASSERT_EQ(host.state.matchActive, 1);
+    ASSERT_EQ(guest.state.netMatch, 1);
+
+    as(guest, [] { onKeyboard(27, 0, 0); });
+    EXPECT_EQ(guest.exitStatus, -1);
+    EXPECT_EQ(guest.state.netRole, NET_ROLE_NONE);
+    EXPECT_EQ(guest.state.menuActive, 1);
+    EXPECT_EQ(guest.state.menuPage, PAGE_JOIN);
+    idle(5);
+    EXPECT_EQ(host.state.matchActive, 0);
+    EXPECT_EQ(host.state.netConnected, 0);
+    EXPECT_EQ(guest.state.foundHostCount, 1);  // still hosting, and found again
+
+    as(host, [] {
+        game.menuPage = PAGE_TWO_PLAYERS;
+        onPassiveMotion(320, 234);
+        onMouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 0, 0);
+        onKeyboard(27, 0, 0);
+    });
+    EXPECT_EQ(host.state.menuPage, PAGE_TWO_PLAYERS);
+    EXPECT_EQ(host.state.netRole, NET_ROLE_NONE);
+    EXPECT_EQ(host.state.answerSocket, -1);
+    _ENetHost* again = platform.netListen(NET_DEFAULT_PORT);
+    EXPECT_NE(again, nullptr);  // the port is free again
+    platform.netClose(again);
+
+    as(guest, [&] {
+        onPassiveMotion(240, 392);  // type a host
+        onMouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 0, 0);
+        for (char c : std::string("no.such.host")) onKeyboard((unsigned char)c, 0, 0);
+        onKeyboard(13, 0, 0);
+    });
+    EXPECT_EQ(guest.exitStatus, -1);
+    EXPECT_EQ(guest.state.menuPage, PAGE_JOIN);
+    EXPECT_EQ(guest.state.menuActive, 1);
+    EXPECT_STREQ(guest.state.menuNote, "cannot reach no.such.host:47312");
 }

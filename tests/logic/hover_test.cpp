@@ -1,9 +1,12 @@
-// Pointer motion over the menu: hit areas, glow corners, targets and the hover sound.
+// Pointer motion and arrow keys over the menu: hit areas, glow corners, targets, the hover sound, Enter and Escape.
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "app/game_state.h"
 #include "assets/sound.h"
+#include "input/keyboard.h"
 #include "menu/clicks.h"
 #include "menu/hover.h"
 #include "support/fake_platform.h"
@@ -132,4 +135,92 @@ TEST(MenuHover, ClickOnSettingsWithoutMovingLandsOnPlayer2KeysSilently) {
     EXPECT_EQ(hoverSounds(), 1);
     onMouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 0, 0);
     EXPECT_EQ(game.menuPage, 5);
+}
+
+// The arrows: the first move takes the page's first item, each further one the
+// nearest item that way, with the hover sound every time; the pointer and the
+// keys take turns; Enter chooses as a click would; pages without items, key
+// pages and a dimmed item take no move.
+TEST(MenuKeys, ArrowsMoveTheGlowItemByItemAndEnterChoosesIt) {
+    menuAt(PAGE_SETTINGS);
+    game.effects = 1;
+    const auto glowAt = [](int key, float x, float y) {
+        onSpecial(key, 0, 0);
+        EXPECT_EQ(game.glowVisible, 1);
+        EXPECT_FLOAT_EQ(game.glowX, x);
+        EXPECT_FLOAT_EQ(game.glowY, y);
+    };
+    glowAt(GLUT_KEY_LEFT, 83, 230);    // nothing targeted: easy, top left
+    glowAt(GLUT_KEY_LEFT, 83, 230);    // nothing further left
+    glowAt(GLUT_KEY_DOWN, 83, 180);    // normal
+    glowAt(GLUT_KEY_RIGHT, 256, 180);  // player 2's keys, level with it
+    glowAt(GLUT_KEY_DOWN, 256, 80);    // close
+    glowAt(GLUT_KEY_UP, 256, 180);
+    glowAt(GLUT_KEY_RIGHT, 429, 180);  // player 2's name
+    EXPECT_EQ(hoverSounds(), 6);  // every move but the one that found nothing
+    onPassiveMotion(147, 334);  // the pointer moves last: hard
+    glowAt(GLUT_KEY_UP, 83, 180);
+    onKeyboard(13, 0, 0);
+    EXPECT_EQ(game.difficulty, 11.0f);
+    EXPECT_EQ(game.menuPage, PAGE_SETTINGS);
+
+    // Enter with nothing under the glow chooses nothing; the close item goes to the main menu.
+    onPassiveMotion(10, 10);
+    onKeyboard(13, 0, 0);
+    EXPECT_EQ(game.menuPage, PAGE_SETTINGS);
+    glowAt(GLUT_KEY_DOWN, 83, 230);
+    for (int i = 0; i < 3; i++) onSpecial(GLUT_KEY_DOWN, 0, 0);
+    EXPECT_FLOAT_EQ(game.glowY, 80.0f);
+    onKeyboard(13, 0, 0);
+    EXPECT_EQ(game.menuPage, PAGE_MAIN);
+    EXPECT_EQ(game.glowVisible, 0);
+
+    // The dimmed last match is passed over; once kept, it is the last item down.
+    game.lastReplayThere = 0;
+    for (int i = 0; i < 5; i++) onSpecial(GLUT_KEY_DOWN, 0, 0);
+    EXPECT_FLOAT_EQ(game.glowY, 130.0f);
+    game.lastReplayThere = 1;
+    glowAt(GLUT_KEY_DOWN, 256, 50);
+    // Gone since: choosing it stays on the main menu, dims it, and says why once.
+    snprintf(game.replayFolder, sizeof game.replayFolder, "%s", "/nonexistent");
+    testing::internal::CaptureStderr();
+    onKeyboard(13, 0, 0);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("Replay: cannot read /nonexistent/last.replay"),
+              std::string::npos);
+    EXPECT_EQ(game.menuPage, PAGE_MAIN);
+    EXPECT_EQ(game.lastReplayThere, 0);
+    EXPECT_EQ(game.replayActive, 0);
+
+    // A key page takes the arrows and Enter as bindings; a name page takes no move.
+    menuAt(PAGE_P1_KEYS);
+    game.keyCaptureStep = 1;
+    onSpecial(GLUT_KEY_DOWN, 0, 0);
+    onKeyboard(13, 0, 0);
+    EXPECT_EQ(game.p1Up, GLUT_KEY_DOWN);
+    EXPECT_EQ(game.p1Down, 13);
+    EXPECT_EQ(game.glowVisible, 0);
+    menuAt(PAGE_P1_NAME);
+    onSpecial(GLUT_KEY_UP, 0, 0);
+    EXPECT_EQ(game.glowVisible, 0);
+}
+
+// Escape walks back along the network pages; "two players" leads a host
+// started from the command line straight to the playgrounds.
+TEST(MenuKeys, EscapeStepsBackAlongTheNetworkPages) {
+    const int from[][2] = {{PAGE_ADDRESS, PAGE_JOIN},           {PAGE_JOIN, PAGE_TWO_PLAYERS},
+                           {PAGE_HOSTING, PAGE_TWO_PLAYERS},    {PAGE_TWO_PLAYERS, PAGE_MAIN},
+                           {PAGE_PLAYGROUND, PAGE_MAIN},        {PAGE_P2_KEYS, PAGE_SETTINGS},
+                           {PAGE_P2_NAME, PAGE_P2_NAME}};
+    for (const auto& pair : from) {
+        menuAt(pair[0]);
+        onKeyboard(27, 0, 0);
+        EXPECT_EQ(game.menuPage, pair[1]) << "from page " << pair[0];
+    }
+    menuAt(PAGE_MAIN);
+    game.netRole = NET_ROLE_HOST;
+    onPassiveMotion(320, 234);
+    EXPECT_EQ(game.menuHoverPage, PAGE_PLAYGROUND);
+    game.netFromMenu = 1;
+    onPassiveMotion(320, 234);
+    EXPECT_EQ(game.menuHoverPage, PAGE_TWO_PLAYERS);
 }

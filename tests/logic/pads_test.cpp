@@ -1,5 +1,7 @@
-// Gamepads on the stand-in platform: start-up, the stick's dead zone, the hat, the buttons, two pads, unplugging, match end.
+// Gamepads on the stand-in platform: start-up, the stick's dead zone, the hat, the buttons, two pads, unplugging, match end, the menu.
 #include <gtest/gtest.h>
+
+#include <SDL_joystick.h>
 
 #include "app/game_state.h"
 #include "input/pads.h"
@@ -136,4 +138,38 @@ TEST_F(Pads, NothingStaysHeldAfterALetGoAnUnplugOrTheEndOfAMatch) {
     step();
     EXPECT_FALSE(game.padHolds[1][PAD_DOWN] || game.padHolds[1][PAD_PASS]);
     EXPECT_EQ(game.menuPage, 0);
+}
+
+// On the menu either pad moves the glow a press at a time, by stick or hat;
+// button 0 chooses, button 1 steps back; a button held through a match's end
+// chooses nothing when the menu comes back.
+TEST_F(Pads, APadWorksTheMenuAPressAtATime) {
+    fake::pads[1].buttons[0] = true;
+    workMenuByPads();
+    returnToMenu();
+    workMenuByPads();
+    EXPECT_EQ(game.menuPage, PAGE_MAIN);
+    fake::pads[1].buttons[0] = false;
+    workMenuByPads();
+    EXPECT_EQ(game.glowVisible, 0);
+
+    fake::pads[0].stick = 32767;  // down, held: one move, to the first item
+    workMenuByPads();
+    workMenuByPads();
+    EXPECT_FLOAT_EQ(game.glowY, 280.0f);
+    fake::pads[0].stick = 0;
+    workMenuByPads();
+    fake::pads[0].hat = SDL_HAT_DOWN;
+    workMenuByPads();
+    EXPECT_FLOAT_EQ(game.glowY, 230.0f);  // two players
+    fake::pads[0].hat = SDL_HAT_RIGHT;
+    workMenuByPads();
+    EXPECT_FLOAT_EQ(game.glowY, 230.0f);  // nothing to the right
+    fake::pads[0].hat = 0;
+    fake::pads[1].buttons[0] = true;
+    workMenuByPads();
+    EXPECT_EQ(game.menuPage, PAGE_TWO_PLAYERS);
+    fake::pads[1].buttons[1] = true;
+    workMenuByPads();
+    EXPECT_EQ(game.menuPage, PAGE_MAIN);
 }
