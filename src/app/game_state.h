@@ -256,6 +256,7 @@ struct GameState : MatchState {
     i32 hostAddressCount = 0;
     u8 lastReplayThere = 0;    // a last match is kept to be watched again
     u8 padMenuHeld[PADS][PAD_MENU_HOLDS] = {};  // what each pad held on the menu last step: moves go on presses
+    u8 padChoiceHeld[PADS] = {};  // button 0 chose on the menu and is not let go yet: it serves nothing
 
     // ---- Whole run: input and window -----------------------------------------
     u8 keyHeld[KEY_CODES] = {};  // character and special-key codes share it

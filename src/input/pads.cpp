@@ -42,13 +42,15 @@ void releasePads() {
 }
 
 // What one pad holds now: its stick or hat up or down, any face button for pass.
-static void readPad(_SDL_Joystick* pad, u8* holds) {
+static void readPad(_SDL_Joystick* pad, u8* holds, u8* choiceHeld) {
     int stick = platform.padAxis(pad, STICK_AXIS);
     int hat = platform.padHat(pad, 0);
     holds[PAD_UP] = stick < -DEAD_ZONE || (hat & SDL_HAT_UP) != 0;
     holds[PAD_DOWN] = stick > DEAD_ZONE || (hat & SDL_HAT_DOWN) != 0;
     holds[PAD_PASS] = 0;
-    for (int button = 0; button < PASS_BUTTONS; button++)
+    // The button that started the match passes only once it has been let go.
+    if (!platform.padButton(pad, 0)) *choiceHeld = 0;
+    for (int button = *choiceHeld ? 1 : 0; button < PASS_BUTTONS; button++)
         if (platform.padButton(pad, button)) holds[PAD_PASS] = 1;
 }
 
@@ -60,7 +62,7 @@ void pollPads() {
         // An unplugged pad lets go of everything and is not read again.
         if (game.pads[index] && platform.padGone(game.pads[index])) game.pads[index] = nullptr;
         if (game.pads[index] && game.matchActive) {
-            readPad(game.pads[index], holds);
+            readPad(game.pads[index], holds, &game.padChoiceHeld[index]);
         } else {
             holds[PAD_UP] = holds[PAD_DOWN] = holds[PAD_PASS] = 0;
         }
@@ -99,7 +101,10 @@ void workMenuByPads() {
         if (pressed[PAD_MENU_DOWN]) moveMenuGlow(0, 1);
         if (pressed[PAD_MENU_LEFT]) moveMenuGlow(-1, 0);
         if (pressed[PAD_MENU_RIGHT]) moveMenuGlow(1, 0);
-        if (pressed[PAD_MENU_CHOOSE]) chooseByKey();
+        if (pressed[PAD_MENU_CHOOSE]) {
+            game.padChoiceHeld[index] = 1;
+            chooseByKey();
+        }
         if (pressed[PAD_MENU_BACK]) pressEscape();
     }
 }

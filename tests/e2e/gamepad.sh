@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The real game with a gamepad for player 1: a named pipe given as the joystick device, written with
-# Linux joystick events. The game names the pad on standard output; in the menu the pad does nothing;
+# Linux joystick events. The game names the pad on standard output; the pad works the main menu and
+# starts the match;
 # in a single-player match on "tennis" the pad alone moves bat 1 both ways, serves with a direction held
 # (the bat sound, the ball leaving at an angle), and the rally ends in a point; Escape leaves the match;
 # the pad unplugged while held lets go at once; the game quits through the menu with status 0.
@@ -14,6 +15,7 @@ source "$(dirname "$0")/lib/play.sh"
 BAT1_TOP="84 106 98 158"
 BAT1_COLUMN="84 60 98 420"
 FLIGHT="130 40 520 440"  # the field between the bats' columns
+TITLE_TEXT="180 100 460 124"  # the page's name, below the logo
 
 # One joystick event, as the kernel's joystick interface delivers it: time (u32),
 # value (s16), type (u8: 1 button, 2 axis), number (u8), all little-endian.
@@ -48,18 +50,26 @@ wait_window || fail "window did not open"
   fail "standard output is not the pad's line: $(cat "$WORKDIR/stdout")"
 skip_intro
 
-# The menu takes nothing from a pad.
+# The pad works the main menu: the stick's first push lights single player, the
+# next two players; button 0 opens the two-player page, button 1 goes back; then
+# single player and tennis, chosen with the hat and button 0, start the match.
 move $AT_NOTHING
 menu=$(shot menu)
-pad_stick 32767
-pad_button 0 1
-sleep 0.4
-same "$menu" "$(shot menu_pad)" "" "the pad in the menu"
-pad_button 0 0
-pad_stick 0
-
-menu_click $AT_SINGLE
-menu_click $AT_TENNIS
+pad_press() { pad_event "$1" "$2" "$3"; sleep 0.15; pad_event "$1" "$2" 0; sleep 0.15; }
+pad_press 2 1 32767
+await_change pad_single "$menu" "$ITEM_SINGLE" 10 "the stick's first push lights single player"
+pad_press 2 1 32767
+await_change pad_two "$menu" "$ITEM_TWO" 10 "the next push lights two players"
+same "$menu" "$SHOT" "$ITEM_SINGLE" "the glow left single player"
+pad_press 1 0 1
+await_change pad_two_page "$menu" "$TITLE_TEXT" 5 "button 0 opens the two-player page"
+pad_press 1 1 1
+await_same pad_back "$menu" "$ITEM_SINGLE" "button 1 goes back to the main menu"
+pad_press 2 1 32767   # single player again, the glow having gone with the page
+pad_press 1 0 1
+await_change pad_playgrounds "$menu" "" 5 "single player chosen by the pad"
+pad_press 2 0 32767   # the left stick's across axis: tennis, the first picture
+pad_press 1 0 1
 sleep 1
 start=$(shot match_start)
 sleep 0.3

@@ -172,4 +172,15 @@ TEST_F(Pads, APadWorksTheMenuAPressAtATime) {
     fake::pads[1].buttons[1] = true;
     workMenuByPads();
     EXPECT_EQ(game.menuPage, PAGE_MAIN);
+
+    // The button that chose passes nothing in the match until it is let go.
+    fake::pads[1].buttons[1] = false;
+    game.matchActive = 1;
+    step();
+    EXPECT_FALSE(game.padHolds[1][PAD_PASS]);
+    fake::pads[1].buttons[0] = false;
+    step();
+    fake::pads[1].buttons[0] = true;
+    step();
+    EXPECT_TRUE(game.padHolds[1][PAD_PASS]);
 }
