@@ -47,9 +47,10 @@ make_workdir_with_data_copy() {
 }
 
 # Starts the game in $WORKDIR, with the options given; its standard error goes
-# to $WORKDIR/stderr, its standard output to $WORKDIR/stdout.
+# to $WORKDIR/stderr, its standard output to $WORKDIR/stdout. GAME_LAUNCHER, when
+# set, is a command the game is started through (lan.sh's: its network namespace).
 start_game() {
-  (cd "$WORKDIR" && exec "$GAME" "$@" 2>"$WORKDIR/stderr" >"$WORKDIR/stdout") &
+  (cd "$WORKDIR" && exec ${GAME_LAUNCHER:-} "$GAME" "$@" 2>"$WORKDIR/stderr" >"$WORKDIR/stdout") &
   GAME_PID=$!
 }
 
