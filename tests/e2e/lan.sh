@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Two real games on a real local network (lib/lan.sh): namespaces A and B joined by a veth pair, each game
-# on a display of its own inside its namespace, driven by X input. A question broadcast from B reaches
-# the discovery port in A and an answer comes back to B; a guest in B joins the host in A by its address
-# and waits; the host starts a two-player tennis match, both screens show it with both names in their
-# panels, the guest's key moves bat 2 on the host's screen; the guest's Escape ends it with status 0 and
-# the host says "player 2 left". Needs root and `ip netns`, or it is skipped.
+# on a display of its own inside its namespace, driven by X input, neither given a network option. A hosts
+# from its menu by the pointer and answers a question broadcast from B; B's join page lists it, B joins
+# it by a click, and A's two-player tennis match shows on both screens; B's Escape brings its join page
+# back and A says "player 2 left". Then B finds and joins A again by the keys alone, and A's Escape
+# ends that match for both. Needs root and `ip netns`, or it is skipped.
 set -u
 source "$(dirname "$0")/lib/game.sh"
 GAME=$1
@@ -16,28 +16,6 @@ lan_side A
 lan_side B
 log "namespaces $LAN_NS_A ($LAN_A) and $LAN_NS_B ($LAN_B), displays $A_DISPLAY and $B_DISPLAY"
 
-# --- A broadcast question from B reaches port 47313 in A, and the answer comes back ----------------
-# Heard by a one-shot listener standing where a host would, which answers as a free host on 47312.
-lan_exec A python3 - "$LAN_VERSION" >"$A_DIR/asked_by" <<'PY' &
-import socket, sys
-version = int(sys.argv[1])
-s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-s.bind(('', 47313))
-s.settimeout(5)
-data, asker = s.recvfrom(64)
-if data == b'TRL?' + bytes([version, 0, 0, 0]):
-    s.sendto(b'TRL!' + bytes([version, 1, 47312 >> 8, 47312 & 255]) + b'listener', asker)
-print(asker[0])
-PY
-listener=$!
-answers=$(lan_ask B "$LAN_BROADCAST" 1.5)
-wait "$listener"
-[ "$(cat "$A_DIR/asked_by")" = "$LAN_B" ] || fail "no question from $LAN_B reached port 47313 in A: $(cat "$A_DIR/asked_by")"
-[ "$answers" = "$LAN_A 1 47312 listener" ] || fail "B heard no answer from A to its broadcast, but: $answers"
-log "broadcast: B's question to $LAN_BROADCAST reached A, A's answer reached B"
-
-# --- A guest in B waiting for the host in A --------------------------------------------------------
 for side in A B; do
   dir=${side}_DIR
   printf 'music= 0\neffects= 0\nresolution= 0\nmode= 0\ndifficulty= 11\ncamAngleX= 0\ncamAngleY= 0\n' >"${!dir}/tarvo.ini"
@@ -45,46 +23,82 @@ for side in A B; do
     >>"${!dir}/tarvo.ini"
 done
 export SDL_AUDIODRIVER=dummy
-WAITING_TEXT="170 200 470 290"  # the guest's waiting screen: "connecting", then "waiting for the host"
 
-lan_in B start_game --join "$LAN_A"
-lan_in B wait_window || fail "the guest's window did not open"
-sleep 1
-connecting=$(lan_in B shot connecting)
-lan_in A start_game --host
-lan_in A wait_window || fail "the host's window did not open"
-lan_in A skip_intro
-lan_in B await_change waiting "$connecting" "$WAITING_TEXT" 3 "the guest's screen after the host came up"
-waiting=$SHOT
-lan_in A move $AT_NOTHING
-host_menu=$(lan_in A shot host_menu)
-log "guest in B: connecting, then waiting for the host in A"
+TITLE_TEXT="180 100 460 124"  # the page's name, below the logo
+HOST_ROW="80 158 560 190"     # the join page's first row of hosts found
+AT_ROW="320 174"
 
-# --- The host's two-player tennis match, on both screens ---------------------------------------------
-# Each click waits for the page it opens: a busy machine may draw it late.
+# Keys tapped one after another in the game's window, each given a moment to be drawn.
+keys() { local key; for key in "$@"; do tap_key "$key"; sleep 0.25; done; }
+
+# Waits for the screen to leave the shot $2 in region $3, naming the step $4 (the new shot in SHOT).
+next_screen() { await_change "$1" "$2" "$3" 3 "$4"; }
+
+for side in A B; do
+  lan_in $side start_game
+  lan_in $side wait_window || fail "the window of $side did not open"
+  lan_in $side skip_intro
+  lan_in $side move $AT_NOTHING
+done
+a_menu=$(lan_in A shot a_menu)
+b_menu=$(lan_in B shot b_menu)
+
+# --- B looks for hosts before any hosts; A hosts from its menu by the pointer -----------------------
+lan_in B menu_click $AT_TWO
+lan_in B menu_click $AT_JOIN
+lan_in B move $AT_NOTHING
+lan_in B next_screen b_join "$b_menu" "$TITLE_TEXT" "B's join page"
+b_looking=$SHOT
 lan_in A menu_click $AT_TWO
+lan_in A menu_click $AT_HOST
 lan_in A move $AT_NOTHING
-lan_in A await_change host_page "$host_menu" "" 3 "the host's playground page"
-lan_in A menu_click $AT_TENNIS
-lan_in A await_change host_match "$SHOT" "" 10 "the host's match"
-host_start=$SHOT
-lan_in B await_change guest_match "$waiting" "" 10 "the guest's match"
-guest_start=$SHOT
-[ "$(ink_pattern "$host_start" 495 8)" = 11111000 ] || fail "the host's panel does not name player 2 'guest'"
-[ "$(ink_pattern "$guest_start" 25 8)" = 11111100 ] || fail "the guest's panel does not name player 1 'hoster'"
-lan_in A same "$host_start" "$guest_start" "0 0 640 30" "the panels of host and guest"
-sleep 0.3
-host_again=$(lan_in A shot host_again)
-lan_in B focus_game
-lan_in B hold_key a $TO_BOUND
-bat_moved "$host_start" "$host_again" "$host_again" "$(lan_in A shot host_bat2_up)" "$BAT2_HOME" \
-  "the guest's key did not move bat 2 on the host's screen"
-log "match: on both screens, both names in both panels, the guest's key moved bat 2 on the host"
+lan_in A next_screen a_hosting "$a_menu" "$TITLE_TEXT" "A's hosting page"
+a_hosting=$SHOT
+answers=$(lan_ask B "$LAN_BROADCAST" 1.5)
+[ "$answers" = "$LAN_A 1 47312 hoster" ] || fail "B's broadcast question had from A not its answer but: $answers"
+lan_in B next_screen b_listed "$b_looking" "$HOST_ROW" "A listed on B's join page"
+b_listed=$SHOT
+log "A hosts from its menu and answers B's broadcast; B's join page lists it"
 
-# --- The guest leaves -------------------------------------------------------------------------------
+# --- B joins by a click; A's match shows on both ------------------------------------------------------
+# Starts A's tennis match once A's playground page shows, and waits for it on both screens.
+tennis_on_both() {
+  lan_in A next_screen a_playgrounds "$a_hosting" "" "A's playground page once $1"
+  lan_in A menu_click $AT_TENNIS
+  lan_in A next_screen a_match "$SHOT" "" "A's match ($1)"
+  a_match=$SHOT
+  lan_in B next_screen b_match "$2" "" "B's match ($1)"
+  b_match=$SHOT
+  lan_in A same "$a_match" "$b_match" "0 0 640 30" "the panels of A and B ($1)"
+}
+lan_in B menu_click $AT_ROW
+b_waiting=$(lan_in B shot b_waiting)
+tennis_on_both "B joined by a click" "$b_waiting"
+[ "$(ink_pattern "$a_match" 495 8)" = 11111000 ] || fail "A's panel does not name player 2 'guest'"
+[ "$(ink_pattern "$b_match" 25 8)" = 11111100 ] || fail "B's panel does not name player 1 'hoster'"
+log "B joined by a click; the match shows on both with both names"
+
+lan_in B focus_game
 lan_in B tap_key Escape
-lan_in B wait_exit 10 || fail "the guest did not end on its Escape"
-[ "$EXIT_STATUS" = 0 ] || fail "the guest ended with status $EXIT_STATUS"
+lan_in B next_screen b_back "$b_match" "" "B's Escape"
+lan_in B same "$b_listed" "$SHOT" "$TITLE_TEXT" "B's join page after its Escape"
 for _ in $(seq 1 50); do grep -qx 'Network: player 2 left' "$A_DIR/stderr" && break; sleep 0.1; done
-grep -qx 'Network: player 2 left' "$A_DIR/stderr" || lan_in A fail "no 'Network: player 2 left' on the host"
-echo "B's broadcast reached A, which answered; a guest in B joined the host in A and played over the link"
+grep -qx 'Network: player 2 left' "$A_DIR/stderr" || lan_in A fail "no 'Network: player 2 left' on A"
+kill -0 "$B_PID" || fail "B ended on its Escape"
+log "B's Escape: its join page back, A told"
+
+# --- Again by the keys alone: B from its main menu to A's row ----------------------------------------
+lan_in A menu_click $AT_TWO
+lan_in A menu_click $AT_HOST
+lan_in A move $AT_NOTHING
+lan_in B keys Escape Escape
+lan_in B same "$b_menu" "$(lan_in B shot b_main_again)" "$TITLE_TEXT" "B's main menu after two Escapes"
+lan_in B keys Down Down Return Down Down Down Return
+lan_in B next_screen b_listed_again "$b_looking" "$HOST_ROW" "A listed again on B's join page"
+lan_in B keys Down Return
+tennis_on_both "B joined by keys" "$SHOT"
+lan_in A focus_game
+lan_in A tap_key Escape
+lan_in B next_screen b_after "$b_match" "" "B's screen after A left the match"
+log "B joined by keys alone; A's Escape ended the match for both"
+echo "A hosted from its menu; B found it by broadcast and joined it by a click, then by keys alone"
