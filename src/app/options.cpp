@@ -59,7 +59,9 @@ void printUsage(FILE* stream) {
         snprintf(left, sizeof left, "--%s%s%s", row.name, row.argument ? " " : "", row.argument ? row.argument : "");
         fprintf(stream, "  %-20s %s\n", left, row.help);
     }
-    fprintf(stream, "\nThe host's UDP port must be reachable from the guest: over the internet,\n"
+    fprintf(stream, "\nThe menu's \"two players\" page hosts and joins network games too; hosts on\n"
+                    "the local network are found through UDP port 47313.\n"
+                    "The host's UDP port must be reachable from the guest: over the internet,\n"
                     "forward it to the host on the host's router.\n");
     if (game.settingsPath[0] == '/')
         fprintf(stream, "\nSettings are kept in %s\n", game.settingsPath);
