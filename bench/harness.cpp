@@ -74,6 +74,9 @@ const char* const BASE_PICTURES[] = {
     "data/pictures/menu/easy.jpg",       "data/pictures/menu/normal.jpg",    "data/pictures/menu/hard.jpg",
     "data/pictures/menu/check.jpg",      "data/pictures/menu/player1k.jpg",  "data/pictures/menu/player2k.jpg",
     "data/pictures/menu/player1n.jpg",   "data/pictures/menu/player2n.jpg",  "data/pictures/menu/close.jpg",
+    "data/pictures/menu/local.jpg",      "data/pictures/menu/host.jpg",      "data/pictures/menu/join.jpg",
+    "data/pictures/menu/back.jpg",       "data/pictures/menu/address.jpg",   "data/pictures/menu/watch.jpg",
+    "data/pictures/menu/watchoff.jpg",
 };
 const char* const TENNIS_PICTURES[] = {
     "data/pictures/ground/11.jpg", "data/pictures/ground/12.jpg",   "data/pictures/ground/13.jpg",
