@@ -630,12 +630,14 @@ void endMenuSession() {
 static void receiveNetwork() {
     if (game.netRole == NET_ROLE_NONE || !game.netHost) return;
     NetEvent event;
-    while (platform.netService(game.netHost, &event) > 0) {
+    // A session begun from the menu may end within the loop: its end is gone then.
+    while (game.netHost && platform.netService(game.netHost, &event) > 0) {
         if (isHost())
             hostReceives(event);
         else
             guestReceives(event);
     }
+    if (!game.netHost) return;
     if (game.netConnected && game.netPeer && platform.netQuietFor(game.netPeer) > SILENCE_LIMIT_MS) {
         platform.netReset(game.netPeer);
         if (isHost())

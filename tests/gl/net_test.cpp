@@ -429,8 +429,8 @@ TEST(MenuNetPlay, HostedByPointerFoundAndJoinedByKeysAndLeftFromTheMenu) {
     game.menuActive = 1;
     game.windowWidth = 640;
     game.windowHeight = 480;
-    Side host, guest;
-    host.state = guest.state = game;
+    Side host, guest, third;
+    host.state = guest.state = third.state = game;
     std::strcpy(host.state.p1name, "ann");
     const auto idle = [&](int steps) {
         for (int i = 0; i < steps; i++) {
@@ -473,6 +473,16 @@ TEST(MenuNetPlay, HostedByPointerFoundAndJoinedByKeysAndLeftFromTheMenu) {
     idle(5);
     ASSERT_EQ(host.state.matchActive, 1);
     ASSERT_EQ(guest.state.netMatch, 1);
+
+    // A third game joining the busy host hears why, on its join page.
+    as(third, [] { joinFromMenu("localhost", NET_DEFAULT_PORT); });
+    for (int i = 0; i < 5; i++) {
+        idle(1);
+        as(third, onAppIdle);
+    }
+    EXPECT_EQ(third.exitStatus, -1);
+    EXPECT_EQ(third.state.menuPage, PAGE_JOIN);
+    EXPECT_STREQ(third.state.menuNote, "localhost:47312 already has a guest");
 
     as(guest, [] { onKeyboard(27, 0, 0); });
     EXPECT_EQ(guest.exitStatus, -1);
