@@ -202,25 +202,10 @@ TEST(MenuKeys, ArrowsMoveTheGlowItemByItemAndEnterChoosesIt) {
     menuAt(PAGE_P1_NAME);
     onSpecial(GLUT_KEY_UP, 0, 0);
     EXPECT_EQ(game.glowVisible, 0);
-}
 
-// Escape walks back along the network pages; "two players" leads a host
-// started from the command line straight to the playgrounds.
-TEST(MenuKeys, EscapeStepsBackAlongTheNetworkPages) {
-    const int from[][2] = {{PAGE_ADDRESS, PAGE_JOIN},           {PAGE_JOIN, PAGE_TWO_PLAYERS},
-                           {PAGE_HOSTING, PAGE_TWO_PLAYERS},    {PAGE_TWO_PLAYERS, PAGE_MAIN},
-                           {PAGE_PLAYGROUND, PAGE_MAIN},        {PAGE_P2_KEYS, PAGE_SETTINGS},
-                           {PAGE_P2_NAME, PAGE_P2_NAME}};
-    for (const auto& pair : from) {
-        menuAt(pair[0]);
-        onKeyboard(27, 0, 0);
-        EXPECT_EQ(game.menuPage, pair[1]) << "from page " << pair[0];
-    }
+    // A host started from the command line goes from "two players" straight to the playgrounds.
     menuAt(PAGE_MAIN);
     game.netRole = NET_ROLE_HOST;
     onPassiveMotion(320, 234);
     EXPECT_EQ(game.menuHoverPage, PAGE_PLAYGROUND);
-    game.netFromMenu = 1;
-    onPassiveMotion(320, 234);
-    EXPECT_EQ(game.menuHoverPage, PAGE_TWO_PLAYERS);
 }
