@@ -64,11 +64,11 @@ void keepReplayStart(const char* name1, const char* name2) {
     // name freed by pruning is never taken again by a newer match.
     int next = 1;
     for (int count = 1; count < 100; count++) {
-        snprintf(game.replayOutName, sizeof game.replayOutName, "%s-%02d.replay", moment, count);
+        snprintf(game.replayOutName, sizeof game.replayOutName, "%.15s-%02d.replay", moment, count % 100);
         keptPath(path, sizeof path, game.replayOutName, "");
         if (stat(path, &info) == 0) next = count + 1;
     }
-    snprintf(game.replayOutName, sizeof game.replayOutName, "%s-%02d.replay", moment, next < 100 ? next : 99);
+    snprintf(game.replayOutName, sizeof game.replayOutName, "%.15s-%02d.replay", moment, next < 100 ? next : 99);
     keptPath(path, sizeof path, game.replayOutName, ".part");
     game.replayOut = fopen(path, "wb");
     if (!game.replayOut) {

@@ -202,9 +202,11 @@ static void rollBack() {
 }
 
 // Checksums of the steps both sides now know, each taken as it becomes known.
+// Settling stops at the first step after which the match is over, so that both
+// sides end it, and keep it, on the same step.
 static void settleKnownSteps() {
     uint32_t known = game.matchStep < game.netOtherKnown ? game.matchStep : game.netOtherKnown;
-    while (game.netConfirmed < known) {
+    while (game.netConfirmed < known && !matchBefore(game.netConfirmed).matchOver) {
         const uint32_t step = game.netConfirmed++;
         game.netSums[game.netConfirmed % NET_HOLDS_RING] = matchChecksum(matchBefore(game.netConfirmed));
         // The replay keeps each step as both sides know it.
@@ -236,14 +238,22 @@ static void printStats() {
             seconds > 0 ? game.netBytesIn / seconds : 0.0, (unsigned)game.netResyncs);
 }
 
-// Leaves the network match: told to the other side when this side ends it.
-// A guest then waits for the host's next match, unless it is leaving.
+static void sendLastHolds();
+
+// Leaves the network match: told to the other side when this side ends it,
+// after every hold this side ran, so that the other side settles the same
+// steps first. A side told of the end settles what it now knows before it
+// leaves. A guest then waits for the host's next match, unless it is leaving.
 static void endNetworkMatch(bool tell, bool guestWaits = true) {
     if (!game.netMatch) return;
     printStats();
     if (tell) {
+        sendLastHolds();
         uint8_t packet[NET_PACKET_MAX];
         send(NET_RELIABLE, packet, writeMatchEnd(packet), true);
+    } else {
+        rollBack();
+        settleKnownSteps();
     }
     finishKeptReplay(matchBefore(game.netConfirmed));  // the match as both sides know it
     game.netMatch = 0;
@@ -317,24 +327,28 @@ static void beginStepping(const NetMatchStart& start) {
     keepReplayStart(matchName(1), matchName(2));
 }
 
-// The holds this side has run and the other side does not yet have, as runs of
-// equal holds, with what this side has of the other's and its newest checksum.
-static void sendHolds() {
-    uint32_t now = platform.getTicks();
-    if (now - game.netLastSendTick < SEND_INTERVAL_MS) return;
-    game.netLastSendTick = now;
+// The first step the other side may not have of this side's holds.
+static uint32_t firstUnsentStep() {
+    uint32_t from = game.netOtherHas < game.matchStep ? game.netOtherHas : game.matchStep;
+    if (game.matchStep - from > NET_HOLDS_RING - NET_RING) from = game.matchStep - (NET_HOLDS_RING - NET_RING);
+    return from;
+}
+
+// This side's holds from step `from` on, as runs of equal holds (as many as a
+// packet carries), with what this side has of the other's and its newest
+// checksum, sent on `channel`. Gives the step after the last one carried.
+static uint32_t sendHoldsFrom(uint32_t from, int channel, bool reliable) {
     NetHolds out = {};
     out.match = game.netMatchNumber;
     out.step = game.matchStep;
     out.known = game.netOtherKnown;
-    uint32_t from = game.netOtherHas < game.matchStep ? game.netOtherHas : game.matchStep;
-    if (game.matchStep - from > NET_HOLDS_RING - NET_RING) from = game.matchStep - (NET_HOLDS_RING - NET_RING);
     out.from = from;
     int32_t ahead = (int32_t)(game.matchStep - game.netOtherStep);
     out.ahead = (int8_t)(ahead > 127 ? 127 : ahead < -128 ? -128 : ahead);
     out.sumStep = game.netConfirmed;
     out.sum = game.netSums[game.netConfirmed % NET_HOLDS_RING];
-    for (uint32_t step = from; step < game.matchStep && out.runs < NET_RUNS_MAX; step++) {
+    uint32_t step = from;
+    for (; step < game.matchStep; step++) {
         const u8 held = game.netOwnHolds[step % NET_HOLDS_RING];
         if (out.runs > 0 && out.runHolds[out.runs - 1] == held && out.runLength[out.runs - 1] < 255) {
             out.runLength[out.runs - 1]++;
@@ -342,10 +356,28 @@ static void sendHolds() {
             out.runHolds[out.runs] = held;
             out.runLength[out.runs] = 1;
             out.runs++;
+        } else {
+            break;
         }
     }
     uint8_t packet[NET_PACKET_MAX];
-    send(NET_HOLDS_CHANNEL, packet, writeHolds(packet, out), false);
+    send(channel, packet, writeHolds(packet, out), reliable);
+    return step;
+}
+
+// The holds this side has run and the other side does not yet have; every
+// packet repeats what is not yet acknowledged, so a lost one costs nothing.
+static void sendHolds() {
+    uint32_t now = platform.getTicks();
+    if (now - game.netLastSendTick < SEND_INTERVAL_MS) return;
+    game.netLastSendTick = now;
+    sendHoldsFrom(firstUnsentStep(), NET_HOLDS_CHANNEL, false);
+}
+
+// Every hold this side ran that the other side may lack, on the channel that
+// loses nothing: sent as this side leaves the match, ahead of its end.
+static void sendLastHolds() {
+    for (uint32_t from = firstUnsentStep(); from < game.matchStep;) from = sendHoldsFrom(from, NET_RELIABLE, true);
 }
 
 // The host's settled match, sent when the guest's checksum differs from its own.

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -17,6 +19,7 @@
 #include "assets/sound.h"
 #include "input/keyboard.h"
 #include "match/clock.h"
+#include "match/replay_file.h"
 #include "menu/clicks.h"
 #include "menu/hover.h"
 #include "net/protocol.h"
@@ -331,17 +334,38 @@ int outSoundsOf(const std::vector<PlatformCall>& calls) {
     return n;
 }
 
+// The end record of the replay a side kept last.
+std::string lastReplayEnd(const GameState& side) {
+    std::string bytes;
+    if (FILE* file = std::fopen((std::string(side.replayFolder) + "/last.replay").c_str(), "rb")) {
+        char buffer[4096];
+        size_t got;
+        while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
+        std::fclose(file);
+    }
+    return bytes.size() < REPLAY_END_BYTES ? "" : bytes.substr(bytes.size() - REPLAY_END_BYTES);
+}
+
 }  // namespace
 
 // Over a link of 40 ms each way, 15 ms of jitter and 3% lost holds, both sides
 // play a whole match to its end, each answering its own player at once and
 // going back for the other's late keys. Every step both sides settled has the
 // same checksum on both; the score, the end and every point's sound are alike.
+// The host's holds of its last ten steps are lost: the guest still
+// settles every step the host did, and both keep the match with the same end.
 TEST_F(NetPlay, BothSidesPlayTheSameMatchToTheEndOverASlowLossyLink) {
     host.state.difficulty = 7;  // a quicker match; the guest plays at the host's pace
     fake::netDelayMs = 40;
     fake::netJitterMs = 15;
     fake::netLossPercent = 3;
+    char scratch[] = "/tmp/tarvo-net-replays.XXXXXX";
+    ASSERT_NE(mkdtemp(scratch), nullptr);
+    for (Side* side : {&host, &guest}) {
+        side->state.keepReplays = 1;
+        std::snprintf(side->state.replayFolder, sizeof side->state.replayFolder, "%s/%s", scratch,
+                      side == &host ? "host" : "guest");
+    }
     step(10);
     hostStartsTwoPlayerMatch();
     step(10);
@@ -372,6 +396,8 @@ TEST_F(NetPlay, BothSidesPlayTheSameMatchToTheEndOverASlowLossyLink) {
             lastPending = host.state.pointPending;
         }
         if (guest.state.matchActive) guestGames = guest.state.p1Games + guest.state.p2Games;
+        if (host.state.gameOverSteps > 0 && host.state.gameOverSteps < 10)
+            fake::netUnreliableLostFrom = fakeEnd(host.state.netHost);
     }
     EXPECT_EQ(host.state.matchActive, 0);
     EXPECT_EQ(host.state.menuActive, 1);
@@ -397,6 +423,10 @@ TEST_F(NetPlay, BothSidesPlayTheSameMatchToTheEndOverASlowLossyLink) {
     EXPECT_LE(host.state.netDeepestRoll, (u32)NET_WINDOW);
     EXPECT_EQ(guest.state.netResyncs, 0u);
     EXPECT_EQ(host.errors + guest.errors, "");
+    EXPECT_EQ(guest.state.netConfirmed, host.state.netConfirmed);
+    EXPECT_NE(lastReplayEnd(host.state), "");
+    EXPECT_EQ(lastReplayEnd(guest.state), lastReplayEnd(host.state));
+    EXPECT_EQ(std::system((std::string("rm -rf ") + scratch).c_str()), 0);
 }
 
 // A guest whose match went out of step (here: spoiled by hand) takes the

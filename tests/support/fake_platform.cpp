@@ -31,6 +31,7 @@ std::vector<std::unique_ptr<FakeNetPeer>> netPeers;
 int netSent[2] = {};
 uint32_t netDelayMs = 0, netJitterMs = 0;
 int netLossPercent = 0;
+FakeNetEnd* netUnreliableLostFrom = nullptr;
 std::vector<FakeUdpSocket> udpSockets;
 std::vector<FakeDatagram> udpSent;
 std::string machine;
@@ -199,6 +200,7 @@ static int fakeNetSend(_ENetPeer* peer, int channel, const uint8_t* data, size_t
     // What may be lost is lost now and then, and the link's jitter may reorder it.
     uint32_t delay = fake::netDelayMs;
     if (!reliable) {
+        if (from->end == fake::netUnreliableLostFrom) return 0;
         if (fake::netLossPercent && (int)(linkDice() % 100) < fake::netLossPercent) return 0;
         if (fake::netJitterMs) delay += linkDice() % (2 * fake::netJitterMs + 1) - fake::netJitterMs;
     }
@@ -343,6 +345,7 @@ void installFakePlatform() {
     fake::netSent[0] = fake::netSent[1] = 0;
     fake::netDelayMs = fake::netJitterMs = 0;
     fake::netLossPercent = 0;
+    fake::netUnreliableLostFrom = nullptr;
     fake::udpSockets.clear();
     fake::udpSent.clear();
     fake::machine = "10.0.0.1";

@@ -91,6 +91,7 @@ extern int netSent[2];                 // packets sent on the reliable and the h
 // delayed by up to netJitterMs more or less, and netLossPercent of them are lost.
 extern uint32_t netDelayMs, netJitterMs;
 extern int netLossPercent;
+extern FakeNetEnd* netUnreliableLostFrom;      // every unreliable packet this end sends is lost
 extern std::vector<FakeUdpSocket> udpSockets;  // by handle
 extern std::vector<FakeDatagram> udpSent;      // every datagram sent, in order
 extern std::string machine;                    // the machine the next socket opens on ("10.0.0.1")
