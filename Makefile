@@ -27,8 +27,10 @@ test:
 test-plain: build
 	cd $(BUILD) && $(XVFB) ctest --output-on-failure -j $(JOBS)
 
-test-sanitize:
-	cmake -S . -B $(ASAN_BUILD) -DTARVO_TESTS=ON -DTARVO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
+# The sanitizer build takes its pictures and sounds from the plain build.
+test-sanitize: build
+	cmake -S . -B $(ASAN_BUILD) -DTARVO_TESTS=ON -DTARVO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug \
+	  -DTARVO_DATA_FROM=$(CURDIR)/$(BUILD) >/dev/null
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && $(XVFB) ctest --output-on-failure -j $(JOBS)
 

@@ -11,7 +11,7 @@ source "$(dirname "$0")/lib/play.sh"
 
 make_workdir
 rm "$WORKDIR/data"
-cp -r "$BUILD_DIR/data" "$WORKDIR/data"
+cp -rL "$BUILD_DIR/data" "$WORKDIR/data"
 for picture in menu/single ground/11; do
   convert "$BUILD_DIR/data/pictures/$picture.jpg" -colorspace Gray -type Grayscale "$WORKDIR/data/pictures/$picture.jpg"
   [ "$(identify -format '%[colorspace] %[channels]' "$WORKDIR/data/pictures/$picture.jpg")" = "Gray gray" ] ||

@@ -155,7 +155,7 @@ echo "difficulty 2: the computer returned every serve straight at it"
 fresh
 chmod 755 "$WORKDIR"
 rm "$WORKDIR/data"
-cp -r "$BUILD_DIR/data" "$WORKDIR/data"
+cp -rL "$BUILD_DIR/data" "$WORKDIR/data"
 cp "$GAME" "$WORKDIR/tarvo-rink"
 chmod -R a+rX "$WORKDIR"
 run_unprivileged() {

@@ -42,7 +42,8 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
 # files away from, and a window-mode settings file with both sound switches on.
 make_workdir_with_data_copy() {
   WORKDIR=$(mktemp -d /tmp/tarvo-e2e.XXXXXX)
-  cp -r "$BUILD_DIR/data" "$WORKDIR/data"
+  # The build's data/ may be a link to another build's: the copy holds the files themselves.
+  cp -rL "$BUILD_DIR/data" "$WORKDIR/data"
   printf 'music= 1\neffects= 1\nresolution= 1\nmode= 0\n' >"$WORKDIR/tarvo.ini"
 }
 
