@@ -51,8 +51,25 @@ bool keep(const char* folder, const char* name) {
     return ok;
 }
 
-// A local match from its start to its end through the idle step, on uneven frames.
-bool local(const char* name, int playground, bool twoPlayers, float difficulty, uint32_t dice) {
+// Player 1 of the matches that pin a serve. Steered: to the top, a serve held
+// down (bent toward the far corner), then standing still. Straight: a serve
+// from where the rally set the bat, then away to the bottom, out of the way.
+void steeredServer(GameState& g) {
+    const bool serving = !g.ballInPlay && g.ballX <= 0.01f;
+    g.keyHeld[g.p1Up] = serving && g.p1BatY < 0.4f;
+    g.keyHeld[g.p1Down] = g.keyHeld[g.p1Pass] = serving && g.p1BatY >= 0.4f;
+}
+void straightServer(GameState& g) {
+    const bool serving = !g.ballInPlay && g.ballX <= 0.01f;
+    g.keyHeld[g.p1Up] = 0;
+    g.keyHeld[g.p1Pass] = serving;
+    g.keyHeld[g.p1Down] = !serving;
+}
+
+// A local match from its start to its end through the idle step, on uneven
+// frames; player 1 the follower of the ball, or the given player.
+bool local(const char* name, int playground, bool twoPlayers, float difficulty, uint32_t dice,
+           void (*player1)(GameState&) = nullptr) {
     freshKeepingGame(name);
     game.difficulty = difficulty;
     game.playground = playground;
@@ -67,7 +84,10 @@ bool local(const char* name, int playground, bool twoPlayers, float difficulty, 
     fake::ticks = 40000 + dice;
     Follower one{dice}, two{dice * 7 + 1};
     for (int n = 0; game.matchActive && n < 2000000; n++) {
-        one.play(game, 1, false);
+        if (player1)
+            player1(game);
+        else
+            one.play(game, 1, false);
         if (twoPlayers) two.play(game, 2, false);
         fake::ticks += 7 + (n * 5 + dice) % 10;  // frames of 7 to 16 ms
         onIdle();
@@ -141,6 +161,10 @@ int main(int argc, char** argv) {
     ok &= local("futuristic-computer-normal", 2, false, 11, 2);
     ok &= local("tennis-computer-hard", 1, false, 9, 3);
     ok &= local("futuristic-two-players", 2, true, 11, 4);
+    // Serves bent from the top at the easy pace, some too steep for the computer;
+    // serves straight at it at a pace far beyond the menu's, every one returned.
+    ok &= local("tennis-computer-steered-serves", 1, false, 13, 5, steeredServer);
+    ok &= local("tennis-computer-pace-2", 1, false, 2, 6, straightServer);
     ok &= network("tennis-network");
     std::string clean = "rm -rf '" + scratch + "'";
     if (std::system(clean.c_str()) != 0) ok = false;
