@@ -6,7 +6,7 @@ XVFB := $(CURDIR)/scripts/headless.sh
 
 PREFIX ?= /usr/local
 
-.PHONY: play test build replays test-plain test-sanitize bench screenshots deb install clean
+.PHONY: play test build replays test-plain test-sanitize test-loaded bench screenshots deb install clean
 
 play:
 	bash scripts/setup.sh play
@@ -33,6 +33,13 @@ test-sanitize: build
 	  -DTARVO_DATA_FROM=$(CURDIR)/$(BUILD) >/dev/null
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && $(XVFB) ctest --output-on-failure -j $(JOBS)
+
+# Every end-to-end script five times in a row beside a load that keeps every core
+# busy; prints the table of passes (LOADED_RUNS, LOADED_SCRIPTS narrow it).
+test-loaded:
+	bash scripts/setup.sh test
+	$(MAKE) --no-print-directory build
+	$(XVFB) bash scripts/loaded-e2e.sh $(BUILD) $(or $(LOADED_RUNS),5) '$(LOADED_SCRIPTS)'
 
 # Records the matches under tests/replays again, for when a match is meant to
 # play differently from now on (HACKING.md says when).

@@ -26,17 +26,13 @@ pad_event() {
 pad_stick() { pad_event 2 1 "$1"; }     # the left stick's vertical axis: negative is up
 pad_button() { pad_event 1 "$1" "$2"; }  # button number, 1 pressed or 0 released
 
-# Where the ball is on a frozen screen: the centre of what changed in the field
-# since the screenshot $1 (taken with the ball on the bat).
-ball_at() {
-  local found
-  found=$(python3 "$E2E_LIB/shot.py" changes "$1" "$2" 90 $FLIGHT)
-  [ "$found" != none ] || fail "no ball in the field on $2"
-  awk '{ printf "%.1f %.1f\n", ($1 + $3) / 2, ($2 + $4) / 2 }' <<<"$found"
-}
+# The centre of a region "X0 Y0 X1 Y1" (what changed where the ball flew).
+centre_of() { awk '{ printf "%.0f %.0f\n", ($1 + $3) / 2, ($2 + $4) / 2 }' <<<"$1"; }
 
 make_workdir
-printf 'music= 0\neffects= 1\nresolution= 0\nmode= 0\n' >"$WORKDIR/tarvo.ini"
+# A slow pace: the bat takes most of a second from the middle to the top, time
+# enough to see it move and unplug the pad before it gets there.
+printf 'music= 0\neffects= 1\nresolution= 0\nmode= 0\ndifficulty= 20\n' >"$WORKDIR/tarvo.ini"
 mkfifo "$WORKDIR/pad"
 use_disk_audio
 export SDL_JOYSTICK_DEVICE="$WORKDIR/pad"
@@ -55,7 +51,8 @@ skip_intro
 # single player and tennis, chosen with the hat and button 0, start the match.
 move $AT_NOTHING
 menu=$(shot menu)
-pad_press() { pad_event "$1" "$2" "$3"; sleep 0.15; pad_event "$1" "$2" 0; sleep 0.15; }
+# A press held until the game has had time to read it, then let go for as long.
+pad_press() { pad_event "$1" "$2" "$3"; sleep 0.3; pad_event "$1" "$2" 0; sleep 0.3; }
 pad_press 2 1 32767
 await_change pad_single "$menu" "$ITEM_SINGLE" 10 "the stick's first push lights single player"
 pad_press 2 1 32767
@@ -70,8 +67,8 @@ pad_press 1 0 1
 await_change pad_playgrounds "$menu" "" 5 "single player chosen by the pad"
 pad_press 2 0 32767   # the left stick's across axis: tennis, the first picture
 pad_press 1 0 1
-sleep 1
-start=$(shot match_start)
+await_change match_start "$SHOT" "" 10 "tennis chosen by the pad"
+start=$SHOT
 sleep 0.3
 again=$(shot match_again)
 
@@ -88,49 +85,49 @@ down=$(shot bat1_down)
 bat_moved "$start" "$again" "$up" "$down" "$BAT1_TOP" "the pad's stick down did not move bat 1"
 log "pad: the stick moved bat 1 up and down"
 
-# A serve with the stick held up: the bat sound, and the ball on its way up the field.
+# A serve with the stick held up, both held until the ball is seen on its way:
+# the bat sound, and the ball going up the field.
 before=$(shot before_serve)
 mark=$(audio_mark)
 pad_stick -32767
 pad_button 0 1
-sleep 0.15
+shot_await flight_1 "$SCREEN_WAIT" moved "$before" 90 $FLIGHT || fail "the pad's serve sent no ball"
 pad_button 0 0
 pad_stick 0
-sleep 0.1
-tap_key F1  # camera mode stands the match still
-sleep 0.3
-first=$(ball_at "$before" "$(shot flight_1)")
-tap_key F1
-sleep 0.15
-tap_key F1
-sleep 0.3
-second=$(ball_at "$before" "$(shot flight_2)")
-tap_key F1
-expect_sound "$mark" 0 "the pad's serve (bat hit)"
+first=$(centre_of "$AWAITED")
 read -r x1 y1 <<<"$first"
+# Further along: the ball seen where it has gone on.
+shot_await flight_2 "$SCREEN_WAIT" moved "$before" 90 $(( x1 + 60 )) 40 520 440 || fail "the served ball went no further"
+second=$(centre_of "$AWAITED")
+expect_sound "$mark" 0 "the pad's serve (bat hit)"
 read -r x2 y2 <<<"$second"
 # Toward player 2, and up the screen by more than a straight serve's spread could give.
 awk -v x1="$x1" -v y1="$y1" -v x2="$x2" -v y2="$y2" 'BEGIN { exit !(x2 > x1 + 10 && (y1 - y2) > 0.14 * (x2 - x1)) }' ||
   fail "the ball did not leave bent up: from ($first) to ($second)"
 log "pad: served with the stick up, the ball went from ($first) to ($second)"
 
-outcome=$(wait_point 12 "$start")
+outcome=$(wait_point "$POINT_WAIT" "$start")
 [ "$outcome" != none ] || fail "the rally after the pad's serve ended in no point"
 log "pad: the rally ended in a point for $outcome"
 
 # Escape leaves the match; a click starts it again, player 1 to serve.
 tap_key Escape
-sleep 0.5
+await_change menu_again "$start" "" 10 "Escape left the match"
 click
-sleep 1.5
-# Unplugged while the stick is held up: the bat stops where it is.
+await_change match_again "$SHOT" "" 10 "a click started the match again"
+# Unplugged while the stick is held up: the bat, seen moving, stops short of the top.
 pad_stick -32767
-sleep 0.2
+await_change bat_moving "$SHOT" "$BAT1_COLUMN" 2 "bat 1 on the pad's stick"
 exec 7>&-
-sleep 0.2
 held=$(shot unplugged)
-sleep 0.8
-same "$held" "$(shot unplugged_later)" "$BAT1_COLUMN" "bat 1 after its pad was unplugged"
+for _ in $(seq 1 50); do
+  sleep 0.3
+  later=$(shot unplugged_later)
+  below "$(shot_diff "$held" "$later" $BAT1_COLUMN)" 1 && break
+  cp "$later" "$held"
+done
+same "$held" "$later" "$BAT1_COLUMN" "bat 1 after its pad was unplugged"
+changed "$up" "$later" "$BAT1_TOP" 8 "bat 1 went on to the top after its pad was unplugged"
 log "pad: unplugged while held, bat 1 stopped"
 
 tap_key Escape

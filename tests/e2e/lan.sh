@@ -82,7 +82,7 @@ lan_in B focus_game
 lan_in B tap_key Escape
 lan_in B next_screen b_back "$b_match" "" "B's Escape"
 lan_in B same "$b_listed" "$SHOT" "$TITLE_TEXT" "B's join page after its Escape"
-for _ in $(seq 1 50); do grep -qx 'Network: player 2 left' "$A_DIR/stderr" && break; sleep 0.1; done
+for _ in $(seq 1 300); do grep -qx 'Network: player 2 left' "$A_DIR/stderr" && break; sleep 0.1; done
 grep -qx 'Network: player 2 left' "$A_DIR/stderr" || lan_in A fail "no 'Network: player 2 left' on A"
 kill -0 "$B_PID" || fail "B ended on its Escape"
 log "B's Escape: its join page back, A told"
@@ -92,7 +92,7 @@ lan_in A menu_click $AT_TWO
 lan_in A menu_click $AT_HOST
 lan_in A move $AT_NOTHING
 lan_in B keys Escape Escape
-lan_in B same "$b_menu" "$(lan_in B shot b_main_again)" "$TITLE_TEXT" "B's main menu after two Escapes"
+lan_in B await_same b_main_again "$b_menu" "$TITLE_TEXT" "B's main menu after two Escapes"
 lan_in B keys Down Down Return Down Down Down Return
 lan_in B next_screen b_listed_again "$b_looking" "$HOST_ROW" "A listed again on B's join page"
 lan_in B keys Down Return

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# The whole game played through at 640 x 480 in a window, music off and effects on, so every effect is heard alone.
+# The whole game played through at 640 x 480 in a window, music off and effects on, so every effect is heard
+# alone: every page, a match against the computer on "futuristic", two players on "tennis" (the short flow
+# in the sanitizer build).
 set -u
 source "$(dirname "$0")/lib/game.sh"
 own_display "$0" "$@"

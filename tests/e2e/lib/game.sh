@@ -152,6 +152,16 @@ shot() {
   echo "$path"
 }
 
+# Screenshots named $1 of the game window, taken until a test of shot.py's
+# `await` holds ($3...), for at most $2 seconds: false when time ran out. SHOT
+# is the last screenshot, AWAITED what shot.py measured on it.
+shot_await() {
+  local name=$1 seconds=$2
+  shift 2
+  SHOT=$WORKDIR/shots/$name.xwd
+  AWAITED=$(python3 "$E2E_LIB/shot.py" await "$WINDOW" "$SHOT" "$seconds" "$@")
+}
+
 # Region measures on screenshots, in 640 x 480 menu units with y from the top (see shot.py).
 shot_mean() { python3 "$E2E_LIB/shot.py" mean "$@"; }
 shot_diff() { python3 "$E2E_LIB/shot.py" diff "$@"; }
@@ -226,12 +236,12 @@ SILENT_PEAK=16
 SOUND_PEAK=1000
 
 # Fails unless something sounds after mark $1 ($3 says what): looks after $2
-# seconds and then again for a while, since on a busy machine the audio thread
-# may write its buffers late.
+# seconds and then again for up to ten seconds, since on a busy machine the
+# audio thread may write its buffers late.
 expect_sound() {
   sleep "$2"
   local peak tries
-  for tries in $(seq 1 15); do
+  for tries in $(seq 1 50); do
     peak=$(audio_peak "$1")
     [ "$peak" -gt "$SOUND_PEAK" ] && return 0
     sleep 0.2

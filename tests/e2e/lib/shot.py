@@ -13,6 +13,16 @@
 #                                            "X0 Y0 X1 Y1" bounding the pixels of a region that differ by more
 #                                            than LEVEL (summed over the colours), or "none"
 #   shot.py png FILE OUT                     the screenshot as a PNG picture, for people to look at
+#   shot.py await WINDOW OUT SECONDS TEST..  dumps the window to OUT again and again until TEST holds of a
+#                                            dump, for at most SECONDS; prints what the last one measured and
+#                                            ends with status 1 when time ran out. TEST is one of
+#                                              same REF [X0 Y0 X1 Y1]          mean difference to REF below 1
+#                                              near REF LEVEL [X0 Y0 X1 Y1]    mean difference below LEVEL
+#                                              change REF LEVEL [X0 Y0 X1 Y1]  mean difference above LEVEL
+#                                              moved REF LEVEL X0 Y0 X1 Y1     a pixel differs by more than
+#                                                                              LEVEL: prints "X0 Y0 X1 Y1"
+#                                              which REF LEVEL R1 R2..          as `which` above (0: none)
+#                                              checked ROW R1 R2 R3             `checked` gives ROW
 #
 # Screenshots are X window dumps as xwd writes them, read here directly: a test
 # takes hundreds of them, and a converter started for each would cost more than
@@ -22,6 +32,7 @@ import operator
 import struct
 import subprocess
 import sys
+import time
 import zlib
 
 _cache = {}
@@ -154,6 +165,55 @@ def png(path, out):
                 chunk(b'IDAT', zlib.compress(bytes(rows), 6)) + chunk(b'IEND', b''))
 
 
+def capture(window, out):
+    """A fresh dump of the window in OUT; a window that has gone ends the script."""
+    with open(out, 'wb') as f:
+        done = subprocess.run(['xwd', '-silent', '-id', window], stdout=f, stderr=subprocess.DEVNULL)
+    if done.returncode != 0:
+        sys.exit('the window %s could not be dumped (has the game gone?)' % window)
+    _cache.pop(out, None)
+
+
+def test_once(out, test, args):
+    """(held, measure) of one dump against a test of `await`."""
+    if test == 'same':
+        d = diff(out, args[0], *map(float, args[1:5]))
+        return d < 1, '%.2f' % d
+    if test == 'near':
+        d = diff(out, args[0], *map(float, args[2:6]))
+        return d < float(args[1]), '%.2f' % d
+    if test == 'change':
+        d = diff(out, args[0], *map(float, args[2:6]))
+        return d > float(args[1]), '%.2f' % d
+    if test == 'moved':
+        found = changes(args[0], out, float(args[1]), *map(float, args[2:6]))
+        return found is not None, '%.1f %.1f %.1f %.1f' % found if found else 'none'
+    if test == 'which':
+        level = float(args[1])
+        for number, rect in enumerate(args[2:], 1):
+            if diff(args[0], out, *map(float, rect.split())) > level:
+                return True, str(number)
+        return False, '0'
+    if test == 'checked':
+        greens = [mean(out, *map(float, rect.split()))[1] for rect in args[1:4]]
+        best = max(range(3), key=lambda i: greens[i])
+        clear = all(greens[best] > greens[i] + 15 for i in range(3) if i != best)
+        row = best + 1 if clear else 0
+        return str(row) == args[0], '%d %s' % (row, ' '.join(map(str, greens)))
+    sys.exit('unknown test ' + test)
+
+
+def await_(window, out, seconds, test, args):
+    deadline = time.monotonic() + seconds
+    while True:
+        capture(window, out)
+        held, measure = test_once(out, test, args)
+        if held or time.monotonic() >= deadline:
+            print(measure)
+            return 0 if held else 1
+        time.sleep(0.05)
+
+
 def main(argv):
     command = argv[1]
     if command == 'mean':
@@ -187,6 +247,8 @@ def main(argv):
         print('%.1f %.1f %.1f %.1f' % found if found else 'none')
     elif command == 'png':
         png(argv[2], argv[3])
+    elif command == 'await':
+        sys.exit(await_(argv[2], argv[3], float(argv[4]), argv[5], argv[6:]))
     else:
         sys.exit('unknown command ' + command)
 
