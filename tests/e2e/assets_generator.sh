@@ -26,7 +26,7 @@ echo old >"$OUT/pictures/menu/stale.jpg"
 echo old >"$OUT/sound/menu/stale.wav"
 "$GENERATOR" --fonts "$FONTS" "$OUT" || fail "the generator failed"
 
-python3 - "$BUILD_DIR/data" "$OUT" <<'PY' || exit 1
+python3 -S - "$BUILD_DIR/data" "$OUT" <<'PY' || exit 1
 import array, os, struct, subprocess, sys
 
 first, second = sys.argv[1], sys.argv[2]

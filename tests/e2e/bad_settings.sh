@@ -52,7 +52,7 @@ fresh() { rm -rf "$WORKDIR"; make_workdir; }
 # Garbage: bytes of every kind but those that could start a number. Nothing is
 # taken; full screen is impossible here, so an 800 x 600 window; defaults written.
 make_workdir
-python3 -c "
+python3 -S -c "
 import random, sys
 rng = random.Random(8)
 usable = [b for b in range(256) if chr(b) not in '0123456789+-.']
@@ -60,7 +60,7 @@ sys.stdout.buffer.write(bytes(rng.choice(usable) for _ in range(6000)))" >"$WORK
 run_on_settings 800 600 normal
 expect_no_stderr garbage
 # A name is whatever the line after its key word holds, garbage too: at most 8 bytes.
-python3 - "$WORKDIR/tarvo.ini" "$(written 1 1 1 1 11.000000 'player 1' 'player 2' $DEFAULT_KEYS)" <<'PY' ||
+python3 -S - "$WORKDIR/tarvo.ini" "$(written 1 1 1 1 11.000000 'player 1' 'player 2' $DEFAULT_KEYS)" <<'PY' ||
 import sys
 lines = open(sys.argv[1], 'rb').read().split(b'\n')
 expected = sys.argv[2].encode().split(b'\n')
@@ -79,7 +79,7 @@ echo "garbage: defaults taken (names as read), whole file written"
 # Overlong: every key word 5000 characters, and four megabytes of long lines after
 # the last setting. Every value is still found after its key word.
 fresh
-python3 -c "
+python3 -S -c "
 word = 'k' * 5000
 lines = [word + ' 0'] * 4 + [word + ' 9'] + [word + ' 0'] * 4
 lines += [word, 'longname', word, 'second']

@@ -40,7 +40,7 @@ printf 'camAngleX= 0\ncamAngleY= 0\ncamAngleZ= 0\ncamZoom= 0\np1name: \nguest\np
 guest_settings=$(cat "$guest_DIR/tarvo.ini")
 # The guest's sound is captured to hear the host's match on it; the host plays silently.
 export SDL_AUDIODRIVER=dummy
-PORT=$(python3 -c 'import socket; s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("", 0)); print(s.getsockname()[1])')
+PORT=$(python3 -S -c 'import socket; s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("", 0)); print(s.getsockname()[1])')
 
 finish() {
   for pid in ${host_PID:-} ${guest_PID:-} ${relay_PID:-}; do kill -9 "$pid" 2>/dev/null; done
@@ -192,7 +192,7 @@ start_guest
 on guest await_same waiting_again "$waiting" "" "the new guest waiting"
 on host menu_click $AT_TENNIS
 on guest await_change guest_match_again "$waiting" "" 10 "the new guest's match"
-python3 - "$PORT" <<'PY'
+python3 -S - "$PORT" <<'PY'
 import os, socket, sys
 s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
 for size in list(range(0, 80)) + [200, 1400, 4000] * 20:
@@ -222,7 +222,7 @@ answer=$("$PEER" join 127.0.0.1 "$PORT" 99)
 grep -qx 'Network: refused a guest of protocol version 99; this game speaks version 2' "$host_DIR/stderr" ||
   fail "no line on the host about the guest of version 99"
 
-other_port=$(python3 -c 'import socket; s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("", 0)); print(s.getsockname()[1])')
+other_port=$(python3 -S -c 'import socket; s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("", 0)); print(s.getsockname()[1])')
 "$PEER" host "$other_port" 99 15 >/dev/null &
 other_host=$!
 on guest start_game --join "127.0.0.1:$other_port"
@@ -233,7 +233,7 @@ kill "$other_host" 2>/dev/null
   "Network: 127.0.0.1:$other_port speaks protocol version 99; this game speaks version 2" ] ||
   fail "the refused guest said: $(cat "$guest_DIR/stderr")"
 
-closed_port=$(python3 -c 'import socket; s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("", 0)); print(s.getsockname()[1])')
+closed_port=$(python3 -S -c 'import socket; s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("", 0)); print(s.getsockname()[1])')
 started=$SECONDS
 on guest start_game --join "127.0.0.1:$closed_port"
 on guest wait_exit 15 || fail "the guest of an unreachable host kept running"
@@ -267,7 +267,7 @@ fi
 # after its points. The guest keeps its bat up out of the way (its key held all along, the bat going
 # back up after every rally's set-up) and the host serves each rally past it: fifteen points.
 sed -i 's/^difficulty= .*/difficulty= 2/' "$host_DIR/tarvo.ini"
-relay_port=$(python3 -c 'import socket; s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("", 0)); print(s.getsockname()[1])')
+relay_port=$(python3 -S -c 'import socket; s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("", 0)); print(s.getsockname()[1])')
 "$E2E_LIB/../../tools/udp_relay.py" --listen "$relay_port" --to "127.0.0.1:$PORT" --delay 75 --jitter 15 \
   --loss 3 --duplicate 3 --seed 7 --stats "$host_DIR/relay.stats" &
 relay_PID=$!

@@ -31,7 +31,7 @@ watch_panels() {
     [ "$4" = serve ] && tap_key space
     sleep 0.1
     cur=$(shot "$1-poll")
-    if [ "$(python3 "$E2E_LIB/shot.py" which "$last" "$cur" 8 "$P1_DIGIT" "$P2_DIGIT" "$PANEL")" != 0 ]; then
+    if [ "$(python3 -S "$E2E_LIB/shot.py" which "$last" "$cur" 8 "$P1_DIGIT" "$P2_DIGIT" "$PANEL")" != 0 ]; then
       PANELS=$((PANELS + 1))
       last=$WORKDIR/shots/$1-$PANELS.xwd
       cp "$cur" "$last"

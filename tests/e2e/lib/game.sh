@@ -4,7 +4,9 @@
 E2E_LIB=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 # Debian's own tools first: a version manager's python3 ahead of it in the PATH
-# would cost half a second a call, and the tests make hundreds of them.
+# would cost half a second a call, and the tests make hundreds of them. Every
+# python3 of the tests needs nothing beyond the standard library, so each runs
+# with -S: no site folders, whose start-up hooks may cost a tenth of a second.
 export PATH="/usr/bin:/bin:$PATH"
 
 # Game windows carry no process id, so a window of another test running at the
@@ -111,7 +113,7 @@ keep_evidence() {
     local dump
     for dump in "$WORKDIR"/shots/*; do
       case $dump in
-        *.xwd) python3 "$E2E_LIB/shot.py" png "$dump" "$dest/shots/$(basename "$dump" .xwd).png" ;;
+        *.xwd) python3 -S "$E2E_LIB/shot.py" png "$dump" "$dest/shots/$(basename "$dump" .xwd).png" ;;
         *) cp "$dump" "$dest/shots/" 2>/dev/null ;;
       esac
     done
@@ -159,13 +161,13 @@ shot_await() {
   local name=$1 seconds=$2
   shift 2
   SHOT=$WORKDIR/shots/$name.xwd
-  AWAITED=$(python3 "$E2E_LIB/shot.py" await "$WINDOW" "$SHOT" "$seconds" "$@")
+  AWAITED=$(python3 -S "$E2E_LIB/shot.py" await "$WINDOW" "$SHOT" "$seconds" "$@")
 }
 
 # Region measures on screenshots, in 640 x 480 menu units with y from the top (see shot.py).
-shot_mean() { python3 "$E2E_LIB/shot.py" mean "$@"; }
-shot_diff() { python3 "$E2E_LIB/shot.py" diff "$@"; }
-shot_cells() { python3 "$E2E_LIB/shot.py" cells "$@"; }
+shot_mean() { python3 -S "$E2E_LIB/shot.py" mean "$@"; }
+shot_diff() { python3 -S "$E2E_LIB/shot.py" diff "$@"; }
+shot_cells() { python3 -S "$E2E_LIB/shot.py" cells "$@"; }
 
 # Numeric comparisons of decimals: "above A B" is true when A > B.
 above() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a + 0 > b + 0) }'; }
@@ -198,7 +200,7 @@ audio_mark() {
 
 # Peak sample magnitude (0-32767) in the captured audio from byte $1 to byte $2 (or the end).
 audio_peak() {
-  python3 - "$WORKDIR/audio.raw" "$1" "${2:-}" <<'PY'
+  python3 -S - "$WORKDIR/audio.raw" "$1" "${2:-}" <<'PY'
 import sys, array
 path, start, end = sys.argv[1], int(sys.argv[2]), sys.argv[3]
 with open(path, 'rb') as f:
@@ -213,7 +215,7 @@ PY
 # Seconds of sound in the captured audio from byte $1 (or the start) up to its
 # first sample louder than $2; "none" when nothing is that loud.
 audio_first_loud() {
-  python3 - "$WORKDIR/audio.raw" "$1" "$2" <<'PY'
+  python3 -S - "$WORKDIR/audio.raw" "$1" "$2" <<'PY'
 import sys, array
 path, start, level = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
 with open(path, 'rb') as f:

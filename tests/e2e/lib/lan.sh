@@ -123,7 +123,7 @@ lan_exec() {
 }
 
 lan_ask() {
-  lan_exec "$1" python3 - "$2" "${3:-2}" "$LAN_VERSION" <<'PY'
+  lan_exec "$1" python3 -S - "$2" "${3:-2}" "$LAN_VERSION" <<'PY'
 import socket, sys, time
 address, wait, version = sys.argv[1], float(sys.argv[2]), int(sys.argv[3])
 s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)

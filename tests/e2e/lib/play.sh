@@ -140,7 +140,7 @@ await_change() {
 # The difficulty row that shows the check mark: the row greener than both others by a margin.
 checked_row() {
   local row greens
-  read -r row greens < <(python3 "$E2E_LIB/shot.py" checked "$1" "$CHECK_EASY" "$CHECK_NORMAL" "$CHECK_HARD")
+  read -r row greens < <(python3 -S "$E2E_LIB/shot.py" checked "$1" "$CHECK_EASY" "$CHECK_NORMAL" "$CHECK_HARD")
   case $row in 1) echo easy ;; 2) echo normal ;; 3) echo hard ;; *) echo "none (green $greens)" ;; esac
 }
 
@@ -181,7 +181,7 @@ watch_full_intro() {
     # At rest on a screen that is no longer the intro's (whose last second, the
     # logos gone, is a still black screen): the menu.
     local centre_covered intro change
-    read -r centre_covered intro change < <(python3 "$E2E_LIB/shot.py" intro "$prev" "$cur")
+    read -r centre_covered intro change < <(python3 -S "$E2E_LIB/shot.py" intro "$prev" "$cur")
     (( centre_covered )) && met=1
     if (( met && ! intro )) && below "$change" 0.3; then
       MENU_SHOT=$cur
@@ -393,7 +393,7 @@ serve_seen() {
 
 # Number of separate sounds after mark $1: runs of sound split by at least 0.15 s of silence.
 audio_bursts() {
-  python3 - "$WORKDIR/audio.raw" "$1" "$SOUND_PEAK" <<'PY'
+  python3 -S - "$WORKDIR/audio.raw" "$1" "$SOUND_PEAK" <<'PY'
 import sys, array
 path, start, level = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
 with open(path, 'rb') as f:

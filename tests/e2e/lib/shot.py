@@ -28,9 +28,9 @@
 # takes hundreds of them, and a converter started for each would cost more than
 # the game's own time. Coordinates are scaled to the picture's size, so the same
 # numbers serve at every window size.
+import mmap
 import operator
 import struct
-import subprocess
 import sys
 import time
 import zlib
@@ -39,9 +39,11 @@ _cache = {}
 
 
 def load_xwd(path):
-    """Width, height and a reader of one colour plane's bytes (row, first and last column) of a window dump."""
+    """Width, height, a reader of one colour plane's bytes (row, first and last column) of a window dump, and a
+    reader of a row's whole pixels as they are stored."""
+    # Mapped, not read: most commands look at a few rows of the picture only.
     with open(path, 'rb') as f:
-        data = f.read()
+        data = mmap.mmap(f.fileno(), 0, access=mmap.ACCESS_READ) if f.seek(0, 2) >= 100 else b''
     if len(data) < 100:
         sys.exit(path + ' is not a window dump')
     fields = struct.unpack('>25I', data[:100])
@@ -64,7 +66,11 @@ def load_xwd(path):
     def plane_row(channel, y, left, right):
         at = start + y * bytes_per_line
         return data[at + 4 * left + offsets[channel]:at + 4 * right:4]
-    return width, height, plane_row
+
+    def pixel_row(y, left, right):
+        at = start + y * bytes_per_line
+        return data[at + 4 * left:at + 4 * right]
+    return width, height, plane_row, pixel_row
 
 
 def load_png(path):
@@ -73,6 +79,7 @@ def load_png(path):
     if header[:8] != b'\x89PNG\r\n\x1a\n':
         sys.exit(path + ' is neither a window dump nor a PNG picture')
     width, height = struct.unpack('>II', header[16:24])
+    import subprocess  # loaded only here: it costs each start of this script more than a dump's reading
     data = subprocess.run(['convert', path, '-depth', '8', 'rgb:-'], check=True, capture_output=True).stdout
     if len(data) != width * height * 3:
         sys.exit('%s: expected %d bytes of pixels, got %d' % (path, width * height * 3, len(data)))
@@ -80,7 +87,11 @@ def load_png(path):
     def plane_row(channel, y, left, right):
         at = 3 * y * width
         return data[at + 3 * left + channel:at + 3 * right:3]
-    return width, height, plane_row
+
+    def pixel_row(y, left, right):
+        at = 3 * y * width
+        return data[at + 3 * left:at + 3 * right]
+    return width, height, plane_row, pixel_row
 
 
 def load(path):
@@ -99,13 +110,13 @@ def box(width, height, x0, y0, x1, y1):
 
 def planes_in(path, rect):
     """The three colour planes of a region (the whole picture when none), each one byte a pixel."""
-    width, height, plane_row = load(path)
+    width, height, plane_row, _ = load(path)
     left, top, right, bottom = box(width, height, *rect) if rect else (0, 0, width, height)
     return [b''.join(plane_row(channel, y, left, right) for y in range(top, bottom)) for channel in range(3)]
 
 
 def size(path):
-    width, height, _ = load(path)
+    width, height, _, _ = load(path)
     return width, height
 
 
@@ -117,10 +128,18 @@ def mean(path, *rect):
 def diff(path1, path2, *rect):
     if size(path1) != size(path2):
         sys.exit('%s and %s differ in size' % (path1, path2))
-    first = planes_in(path1, rect)
-    second = planes_in(path2, rect)
-    total = sum(sum(map(abs, map(operator.sub, p, q))) for p, q in zip(first, second))
-    return total / (3 * len(first[0]))
+    width, height, plane1, pixels1 = load(path1)
+    _, _, plane2, pixels2 = load(path2)
+    left, top, right, bottom = box(width, height, *rect) if rect else (0, 0, width, height)
+    # Most of a screen stands still between two pictures: a row stored alike in both
+    # adds nothing, and only the rows that differ are summed colour by colour.
+    total = 0
+    for y in range(top, bottom):
+        if pixels1(y, left, right) != pixels2(y, left, right):
+            for channel in range(3):
+                p, q = plane1(channel, y, left, right), plane2(channel, y, left, right)
+                total += sum(map(abs, map(operator.sub, p, q)))
+    return total / (3 * (right - left) * (bottom - top))
 
 
 def cells(path, x, ytop, n):
@@ -134,23 +153,28 @@ def cells(path, x, ytop, n):
 
 
 def changes(path1, path2, level, *rect):
-    width, height, _ = load(path1)
+    width, height, plane1, pixels1 = load(path1)
+    _, _, plane2, pixels2 = load(path2)
     left, top, right, bottom = box(width, height, *rect)
-    first, second = planes_in(path1, rect), planes_in(path2, rect)
-    span = right - left
-    found = [i for i in range(len(first[0]))
-             if sum(abs(first[c][i] - second[c][i]) for c in range(3)) > level]
-    if not found:
+    xs, ys = [], []
+    for y in range(top, bottom):
+        if pixels1(y, left, right) == pixels2(y, left, right):
+            continue  # a row stored alike in both holds no change
+        first = [plane1(c, y, left, right) for c in range(3)]
+        second = [plane2(c, y, left, right) for c in range(3)]
+        for i in range(right - left):
+            if sum(abs(first[c][i] - second[c][i]) for c in range(3)) > level:
+                xs.append(left + i)
+                ys.append(y)
+    if not xs:
         return None
-    xs = [left + i % span for i in found]
-    ys = [top + i // span for i in found]
     sx, sy = width / 640.0, height / 480.0
     return min(xs) / sx, min(ys) / sy, (max(xs) + 1) / sx, (max(ys) + 1) / sy
 
 
 def png(path, out):
     """A PNG of the screenshot, written without any library beyond zlib."""
-    width, height, plane_row = load(path)
+    width, height, plane_row, _ = load(path)
     rows = bytearray()
     for y in range(height):
         row = bytearray(3 * width)
@@ -167,6 +191,7 @@ def png(path, out):
 
 def capture(window, out):
     """A fresh dump of the window in OUT; a window that has gone ends the script."""
+    import subprocess
     with open(out, 'wb') as f:
         done = subprocess.run(['xwd', '-silent', '-id', window], stdout=f, stderr=subprocess.DEVNULL)
     if done.returncode != 0:
