@@ -73,15 +73,18 @@ sleep 0.3
 again=$(shot match_again)
 
 # The stick alone moves bat 1 up to the top, then down to the bottom.
+read -r x0 x1 <<<"$BAT1_X"
 pad_stick -32767
-sleep $TO_BOUND
+shot_await bat1_up "$SCREEN_WAIT" edge "$start" 60 top "$BAT_TOP_EDGE" "$x0" 40 "$x1" 200 ||
+  fail "the pad's stick up did not take bat 1 to the top (its edge at $AWAITED)"
 pad_stick 0
-up=$(shot bat1_up)
+up=$SHOT
 bat_moved "$start" "$again" "$again" "$up" "$BAT1_HOME" "the pad's stick up did not move bat 1"
 pad_stick 32767
-sleep $(( 2 * ${TO_BOUND%.*} + 1 ))
+shot_await bat1_down "$SCREEN_WAIT" edge "$start" 60 bottom "$BAT_BOTTOM_EDGE" "$x0" 280 "$x1" 440 ||
+  fail "the pad's stick down did not take bat 1 to the bottom (its edge at $AWAITED)"
 pad_stick 0
-down=$(shot bat1_down)
+down=$SHOT
 bat_moved "$start" "$again" "$up" "$down" "$BAT1_TOP" "the pad's stick down did not move bat 1"
 log "pad: the stick moved bat 1 up and down"
 

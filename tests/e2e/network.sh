@@ -67,6 +67,7 @@ on() {
 WAITING_TEXT="170 200 470 290"    # the waiting screen's lines
 LEFT_TEXT="220 358 420 376"       # the host's main menu: "player 2 left"
 WAITING_P2_TEXT="175 336 465 356" # the host's playground page: "waiting for player 2"
+BAT2_COLUMN="538 60 556 420"      # where bat 2 may stand
 
 start_guest() { start_guest_at "127.0.0.1:$PORT"; }
 start_guest_at() {
@@ -113,13 +114,14 @@ guest_again=$(on guest shot guest_again)
 # The guest's keys (either set) move bat 2 on both screens.
 on guest focus_game
 on host focus_game
-DISPLAY=$guest_DISPLAY hold_key a $TO_BOUND
-host_up=$(on host shot host_bat2_up)
-guest_up=$(on guest shot guest_bat2_up)
+KEY_DISPLAY=$guest_DISPLAY on host bat_to_bound a 2 top "$host_start"
+host_up=$SHOT
+on guest await_same guest_bat2_up "$host_up" "$BAT2_COLUMN" "bat 2 at the top on the guest as on the host"
+guest_up=$SHOT
 bat_moved "$host_start" "$host_again" "$host_again" "$host_up" "$BAT2_HOME" "the guest's a key did not move bat 2 on the host"
 bat_moved "$guest_start" "$guest_again" "$guest_again" "$guest_up" "$BAT2_HOME" "the guest's a key did not move bat 2 on the guest"
-DISPLAY=$guest_DISPLAY hold_key Down $TO_BOUND
-host_down=$(on host shot host_bat2_down)
+KEY_DISPLAY=$guest_DISPLAY on host bat_to_bound Down 2 bottom "$host_start"
+host_down=$SHOT
 bat_moved "$host_start" "$host_again" "$host_up" "$host_down" "$BAT2_TOP" "the guest's Down key did not move bat 2 on the host"
 log "guest: its keys moved bat 2 on both screens"
 
@@ -136,8 +138,8 @@ score=$(on host shot score)
 # seen on its way (pressed sooner, its key would bend the serve): a point for player 2, most rallies.
 for round in $(seq 1 20); do
   on host await_rally "$host_start" "no new rally on the host after the point"
-  DISPLAY=$host_DISPLAY hold_key a $TO_BOUND
-  DISPLAY=$guest_DISPLAY xdotool keydown Up
+  on host bat_to_bound a 1 top "$host_start"
+  KEY_DISPLAY=$guest_DISPLAY on host bat_to_bound Up 2 top "$host_start" keep
   on host serve_seen space "$score"
   DISPLAY=$host_DISPLAY xdotool keydown z
   outcome=$(on host wait_point "$POINT_WAIT" "$score")
@@ -150,7 +152,7 @@ done
 [ "$outcome" = p2 ] || fail "the guest won no point in $round rallies"
 # Player 2's serve is the guest's: its pass key sends the ball, and a point follows.
 on host serve_seen Left "$score" "$guest_DISPLAY"
-DISPLAY=$host_DISPLAY hold_key a $TO_BOUND
+on host bat_to_bound a 1 top "$host_start"
 outcome=$(on host wait_point "$POINT_WAIT" "$score")
 [ "$outcome" != none ] || fail "no point after the guest's serve: the ball never left bat 2"
 host_score=$(on host shot host_score)
@@ -200,10 +202,8 @@ for size in list(range(0, 80)) + [200, 1400, 4000] * 20:
 PY
 sleep 1
 kill -0 "$host_PID" 2>/dev/null || fail "the host died of garbage at its port"
-before=$(on host shot before_garbage_check)
-DISPLAY=$guest_DISPLAY hold_key a $TO_BOUND
-bat_moved "$host_start" "$host_again" "$before" "$(on host shot after_garbage)" "$BAT2_HOME" \
-  "bat 2 no longer answers the guest after garbage at the host's port"
+KEY_DISPLAY=$guest_DISPLAY on host bat_to_bound a 2 top "$host_start" ||
+  fail "bat 2 no longer answers the guest after garbage at the host's port"
 kill -9 "$guest_PID"
 killed=$(date +%s.%N)
 # Noticed when the host says so; its match has ended by then.

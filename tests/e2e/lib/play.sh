@@ -61,10 +61,10 @@ P2_DOWN=Down; P2_PASS=Left
 # it plays the short flow (the logic tests watch every page's code under the
 # sanitizers; a real run adds the real window, mixer and pictures).
 if sanitizer_build; then SLOW=2; PLAY_FLOW=short; else SLOW=1; fi
-# How long a bat key is held to take the bat from the middle to the edge of the
-# field: half a second of game time at the easy pace, with room for a machine
-# too busy to draw 67 frames a second (the game then runs slower than the clock).
-TO_BOUND=1.5
+# On "tennis", whose floor stands still: where each bat may stand (its column),
+# and the screen rows a bat reaches at its top and bottom bounds, at every size.
+BAT1_X="76 99"; BAT2_X="530 565"
+BAT_TOP_EDGE=92.5; BAT_BOTTOM_EDGE=387.5
 # A serve is a short press; held long enough that even a frame drawn slowly on a
 # busy machine sees the key down (a press and release within one frame would
 # never reach an idle step).
@@ -370,6 +370,24 @@ wait_point() {
 # only the ball changes there.
 FLIGHT="130 40 520 440"
 
+# Holds key $1 until bat $2 (1 or 2) is seen at its $3 bound (top or bottom)
+# on "tennis", against the screenshot $4 with the bat at home; fails when it
+# never gets there. With $5 "keep" the key stays held. The key goes to
+# KEY_DISPLAY when set (the other side of a network match). SHOT shows the bat there.
+bat_to_bound() {
+  local x0 x1 seen
+  if [ "$2" = 1 ]; then read -r x0 x1 <<<"$BAT1_X"; else read -r x0 x1 <<<"$BAT2_X"; fi
+  DISPLAY=${KEY_DISPLAY:-$DISPLAY} xdotool keydown "$1"
+  if [ "$3" = top ]; then
+    shot_await "bat$2_top" "$SCREEN_WAIT" edge "$4" 60 top "$BAT_TOP_EDGE" "$x0" 40 "$x1" 200
+  else
+    shot_await "bat$2_bottom" "$SCREEN_WAIT" edge "$4" 60 bottom "$BAT_BOTTOM_EDGE" "$x0" 280 "$x1" 440
+  fi
+  seen=$?
+  [ "${5:-}" = keep ] || DISPLAY=${KEY_DISPLAY:-$DISPLAY} xdotool keyup "$1"
+  (( seen == 0 )) || fail "bat $2 was never seen at its $3 on $1 (its edge at $AWAITED)"
+}
+
 # Waits until a new rally with player 1 to serve is set up: both bats back home
 # with the ball on bat 1, as on the screenshot $1 of such a rally; else fails with $2.
 await_rally() {
@@ -431,8 +449,9 @@ single_player_futuristic() {
   for serves in 1 2 3 4; do
     mark=$(audio_mark)
     hold_key $P1_PASS $SERVE_HOLD
-    hold_key $P1_UP $TO_BOUND
+    xdotool keydown $P1_UP
     outcome=$(wait_point "$POINT_WAIT" "$p1point")
+    xdotool keyup $P1_UP
     [ "$outcome" = p2 ] && break
     # Player 1's up key reached the serve and bent it past the computer: again
     # once the next rally is set up, bat 1 back home with the ball.
@@ -517,14 +536,14 @@ two_player_tennis() {
 
   # Both bats answer their players' keys.
   local up1 up2 down2
-  hold_key $P1_UP $TO_BOUND
-  up1=$(shot bat1_up)
+  bat_to_bound $P1_UP 1 top "$start"
+  up1=$SHOT
   bat_moved "$start" "$again" "$again" "$up1" "$BAT1_HOME" "player 1's bat did not move on its up key"
-  hold_key $P2_UP $TO_BOUND
-  up2=$(shot bat2_up)
+  bat_to_bound $P2_UP 2 top "$start"
+  up2=$SHOT
   bat_moved "$start" "$again" "$up1" "$up2" "$BAT2_HOME" "player 2's bat did not move on its up key"
-  hold_key $P2_DOWN $TO_BOUND
-  down2=$(shot bat2_down)
+  bat_to_bound $P2_DOWN 2 bottom "$start"
+  down2=$SHOT
   bat_moved "$start" "$again" "$up2" "$down2" "$BAT2_TOP" "player 2's bat did not move on its down key"
 
   # Player 1 serves from the top; player 2 waits at the bottom, far from where
@@ -544,8 +563,8 @@ two_player_tennis() {
   local round
   for round in $(seq 1 20); do
     await_rally "$start" "no new rally after the point"
-    hold_key $P1_UP $TO_BOUND
-    xdotool keydown $P2_UP
+    bat_to_bound $P1_UP 1 top "$start"
+    bat_to_bound $P2_UP 2 top "$start" keep
     serve_seen $P1_PASS "$score"
     xdotool keydown $P1_DOWN
     outcome=$(wait_point "$POINT_WAIT" "$score")
@@ -560,7 +579,7 @@ two_player_tennis() {
   mark=$(audio_mark)
   serve_seen $P2_PASS "$score"
   effects_on && expect_sound "$mark" 0 "player 2's serve (bat hit)"
-  hold_key $P1_UP $TO_BOUND
+  bat_to_bound $P1_UP 1 top "$start"
   [ "$(wait_point "$POINT_WAIT" "$score")" != none ] || fail "no point after player 2's serve"
   log "two players: both bats moved, each side won a point, player 2 served with its own key"
 }

@@ -18,6 +18,9 @@
 #                                            ends with status 1 when time ran out. TEST is one of
 #                                              same REF [X0 Y0 X1 Y1]          mean difference to REF below 1
 #                                              near REF LEVEL [X0 Y0 X1 Y1]    mean difference below LEVEL
+#                                              edge REF LEVEL top|bottom AT X0 Y0 X1 Y1
+#                                                what differs from REF by more than LEVEL reaches
+#                                                up to AT (top) or down to AT (bottom)
 #                                              change REF LEVEL [X0 Y0 X1 Y1]  mean difference above LEVEL
 #                                              moved REF LEVEL X0 Y0 X1 Y1     a pixel differs by more than
 #                                                                              LEVEL: prints "X0 Y0 X1 Y1"
@@ -207,6 +210,12 @@ def test_once(out, test, args):
     if test == 'near':
         d = diff(out, args[0], *map(float, args[2:6]))
         return d < float(args[1]), '%.2f' % d
+    if test == 'edge':
+        found = changes(args[0], out, float(args[1]), *map(float, args[4:8]))
+        if found is None:
+            return False, 'none'
+        edge = found[1] if args[2] == 'top' else found[3]
+        return (edge <= float(args[3])) if args[2] == 'top' else (edge >= float(args[3])), '%.1f' % edge
     if test == 'change':
         d = diff(out, args[0], *map(float, args[2:6]))
         return d > float(args[1]), '%.2f' % d
