@@ -8,7 +8,7 @@
 #include <string>
 
 #include "alloc_hook.h"
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "harness.h"
 #include "match/ball.h"
 #include "match/flow.h"

@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "app/game_state.h"
-#include "app/platform.h"
+#include "core/game_state.h"
+#include "core/platform.h"
 #include "app/startup.h"
 #include "assets/textures.h"
 #include "match/clock.h"

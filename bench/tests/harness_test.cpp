@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "harness.h"
 #include "render/text.h"
 

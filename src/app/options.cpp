@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "app/version.h"
 #include "net/protocol.h"
 

@@ -7,11 +7,11 @@
 #include <cmath>
 #include <unistd.h>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "app/options.h"
-#include "app/paths.h"
-#include "app/platform.h"
-#include "app/settings.h"
+#include "core/paths.h"
+#include "core/platform.h"
+#include "core/settings.h"
 #include "assets/sound.h"
 #include "assets/textures.h"
 #include "input/keyboard.h"

@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/game_state.h"
-#include "app/paths.h"
-#include "app/platform.h"
+#include "core/game_state.h"
+#include "core/paths.h"
+#include "core/platform.h"
 
 namespace {
 

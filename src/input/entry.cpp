@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "menu/hover.h"
 
 enum { NAME_MAX_CHARS = 8 };

@@ -9,8 +9,8 @@
 #include <SDL_joystick.h>
 #include <cstdio>
 
-#include "app/game_state.h"
-#include "app/platform.h"
+#include "core/game_state.h"
+#include "core/platform.h"
 #include "input/keyboard.h"
 #include "menu/clicks.h"
 #include "menu/hover.h"

@@ -3,7 +3,7 @@
 
 #include <GL/freeglut.h>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 
 // A bat's centre stays within this distance of the field's middle line.
 static const double BAT_BOUND = 0.4;

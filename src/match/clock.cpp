@@ -1,8 +1,8 @@
 // The idle step and its clocks: frame delta, frames per second and the after-point timer.
 #include "match/clock.h"
 
-#include "app/game_state.h"
-#include "app/platform.h"
+#include "core/game_state.h"
+#include "core/platform.h"
 #include "input/pads.h"
 #include "match/bats.h"
 #include "match/flow.h"

@@ -3,8 +3,8 @@
 
 #include <GL/freeglut.h>
 
-#include "app/game_state.h"
-#include "app/platform.h"
+#include "core/game_state.h"
+#include "core/platform.h"
 #include "assets/sound.h"
 #include "assets/textures.h"
 #include "input/pads.h"

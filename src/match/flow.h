@@ -1,7 +1,7 @@
 // The intro animation and the flow of a match: serve, rally, points, games and the end.
 #pragma once
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 
 void stepIntro();
 // The entry points of a match, for the menu, a replay and a network session alike:

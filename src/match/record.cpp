@@ -8,7 +8,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 
 // A name's bytes: what the font draws, up to 8 of them, zero after the first zero.
 void writeName(uint8_t* out, const char* name) {

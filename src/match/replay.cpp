@@ -16,9 +16,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/game_state.h"
-#include "app/paths.h"
-#include "app/platform.h"
+#include "core/game_state.h"
+#include "core/paths.h"
+#include "core/platform.h"
 #include "match/bats.h"
 #include "match/clock.h"
 #include "match/flow.h"

@@ -23,7 +23,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "match/record.h"
 
 enum {

@@ -4,10 +4,10 @@
 
 #include <GL/freeglut.h>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "app/options.h"
-#include "app/platform.h"
-#include "app/settings.h"
+#include "core/platform.h"
+#include "core/settings.h"
 #include "assets/sound.h"
 #include "assets/textures.h"
 #include "input/entry.h"

@@ -1,8 +1,8 @@
 // Pointer motion and the arrow keys over the menu: the item under the glow and what choosing it would do.
 #include "menu/hover.h"
 
-#include "app/game_state.h"
-#include "app/platform.h"
+#include "core/game_state.h"
+#include "core/platform.h"
 #include "assets/sound.h"
 
 enum { MODE_KEEP = 0, MODE_VS_COMPUTER = 1, MODE_TWO_PLAYERS = 2 };

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "net/session.h"
 #include "render/text.h"
 

@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/game_state.h"
-#include "app/platform.h"
+#include "core/game_state.h"
+#include "core/platform.h"
 #include "net/discovery.h"
 
 static_assert((int)FOUND_NAME_SIZE == (int)NAME_BYTES + 1, "a found host's name holds a travelling name");

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "app/game_state.h"  // the match record's layout only
+#include "core/game_state.h"  // the match record's layout only
 
 size_t writeHello(uint8_t* out, const char* name) {
     out[0] = NET_HELLO;

@@ -21,8 +21,8 @@
 
 #include <GL/freeglut.h>
 
-#include "app/game_state.h"
-#include "app/platform.h"
+#include "core/game_state.h"
+#include "core/platform.h"
 #include "assets/sound.h"
 #include "input/pads.h"
 #include "match/ball.h"

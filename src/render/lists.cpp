@@ -8,7 +8,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include <cstdio>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "match/flow.h"
 #include "render/number_text.h"
 

@@ -6,5 +6,5 @@ BUILD_DIR=$2
 SOURCE_DIR=$(cd "$(dirname "$0")/../.." && pwd)
 source "$SOURCE_DIR/tests/e2e/lib/fuzz.sh"
 run_fuzzer packet-fuzz "$SOURCE_DIR/tests/fuzz/packets" 256 -- \
-  "$SOURCE_DIR/tests/fuzz/packet_fuzz.cpp" "$SOURCE_DIR/src/net/protocol.cpp" "$SOURCE_DIR/src/net/discovery.cpp" "$SOURCE_DIR/src/match/record.cpp" -- "$SOURCE_DIR/src/net/protocol.h" "$SOURCE_DIR/src/net/discovery.h" "$SOURCE_DIR/src/app/game_state.h" "$SOURCE_DIR/src/match/record.h"
+  "$SOURCE_DIR/tests/fuzz/packet_fuzz.cpp" "$SOURCE_DIR/src/net/protocol.cpp" "$SOURCE_DIR/src/net/discovery.cpp" "$SOURCE_DIR/src/match/record.cpp" -- "$SOURCE_DIR/src/net/protocol.h" "$SOURCE_DIR/src/net/discovery.h" "$SOURCE_DIR/src/core/game_state.h" "$SOURCE_DIR/src/match/record.h"
 echo "packet readers fuzzed for ${FUZZ_SECONDS:-20} s without a fault"

@@ -7,5 +7,5 @@ SOURCE_DIR=$(cd "$(dirname "$0")/../.." && pwd)
 source "$SOURCE_DIR/tests/e2e/lib/fuzz.sh"
 run_fuzzer replay-fuzz "$SOURCE_DIR/tests/fuzz/replays" 8192 -- \
   "$SOURCE_DIR/tests/fuzz/replay_fuzz.cpp" "$SOURCE_DIR/src/match/replay_file.cpp" "$SOURCE_DIR/src/match/record.cpp" -- \
-  "$SOURCE_DIR/src/match/replay_file.h" "$SOURCE_DIR/src/app/game_state.h" "$SOURCE_DIR/src/match/record.h"
+  "$SOURCE_DIR/src/match/replay_file.h" "$SOURCE_DIR/src/core/game_state.h" "$SOURCE_DIR/src/match/record.h"
 echo "replay reader fuzzed for ${FUZZ_SECONDS:-20} s without a fault"

@@ -11,7 +11,7 @@ WORK=$(mktemp -d /dev/shm/tarvo-fuzz.XXXXXX 2>/dev/null || mktemp -d /tmp/tarvo-
 trap 'rm -rf "$WORK"' EXIT
 export TARVO_FUZZ_WORKDIR=$WORK
 run_fuzzer settings-fuzz "$SOURCE_DIR/tests/fuzz/corpus" 8192 -- \
-  "$SOURCE_DIR/tests/fuzz/settings_fuzz.cpp" "$SOURCE_DIR/src/app/settings.cpp" "$SOURCE_DIR/src/app/game_state.cpp" \
-  "$SOURCE_DIR/src/app/paths.cpp" -- \
-  "$SOURCE_DIR/src/app/settings.h" "$SOURCE_DIR/src/app/game_state.h" "$SOURCE_DIR/src/app/paths.h"
+  "$SOURCE_DIR/tests/fuzz/settings_fuzz.cpp" "$SOURCE_DIR/src/core/settings.cpp" "$SOURCE_DIR/src/core/game_state.cpp" \
+  "$SOURCE_DIR/src/core/paths.cpp" -- \
+  "$SOURCE_DIR/src/core/settings.h" "$SOURCE_DIR/src/core/game_state.h" "$SOURCE_DIR/src/core/paths.h"
 echo "settings reader fuzzed for ${FUZZ_SECONDS:-20} s without a fault"

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "net/discovery.h"
 #include "net/protocol.h"
 

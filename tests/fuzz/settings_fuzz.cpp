@@ -7,8 +7,8 @@
 #include <string>
 #include <unistd.h>
 
-#include "app/game_state.h"
-#include "app/settings.h"
+#include "core/game_state.h"
+#include "core/settings.h"
 
 static char workDir[64];
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "app/startup.h"
 #include "render/lists.h"
 #include "support/fake_platform.h"

@@ -2,7 +2,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "match/clock.h"
 #include "match/flow.h"
 #include "render/text.h"

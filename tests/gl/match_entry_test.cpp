@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "assets/sound.h"
 #include "input/keyboard.h"
 #include "app/startup.h"

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "input/keyboard.h"
 #include "menu/clicks.h"
 #include "menu/hover.h"

@@ -13,8 +13,8 @@
 #include <map>
 #include <string>
 
-#include "app/game_state.h"
-#include "app/platform.h"
+#include "core/game_state.h"
+#include "core/platform.h"
 #include "app/startup.h"
 #include "assets/sound.h"
 #include "input/keyboard.h"

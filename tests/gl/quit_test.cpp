@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/game_state.h"
-#include "app/platform.h"
+#include "core/game_state.h"
+#include "core/platform.h"
 #include "assets/sound.h"
 #include "menu/clicks.h"
 #include "menu/hover.h"

@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "app/startup.h"
 #include "support/fake_platform.h"
 #include "support/gl_context.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "app/startup.h"
 #include "render/lists.h"
 #include "render/scene.h"

@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "app/startup.h"
 #include "assets/textures.h"
 #include "input/keyboard.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "assets/textures.h"
 #include "picture_io.h"
 #include "support/fake_platform.h"

@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "assets/sound.h"
 #include "match/ball.h"
 #include "support/fake_platform.h"

@@ -1,7 +1,7 @@
 // The idle step's clocks: frame delta cap and wrap, frames per second, the after-point timer.
 #include <gtest/gtest.h>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "match/clock.h"
 #include "support/fake_platform.h"
 

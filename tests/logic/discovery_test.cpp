@@ -4,8 +4,8 @@
 #include <cstring>
 #include <string>
 
-#include "app/game_state.h"
-#include "app/platform.h"
+#include "core/game_state.h"
+#include "core/platform.h"
 #include "net/discovery.h"
 #include "net/protocol.h"
 #include "support/fake_platform.h"

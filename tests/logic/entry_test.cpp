@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "input/keyboard.h"
 #include "support/fake_platform.h"
 

@@ -2,7 +2,7 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "assets/sound.h"
 #include "match/clock.h"
 #include "match/flow.h"

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "assets/sound.h"
 #include "match/clock.h"
 #include "match/ball.h"

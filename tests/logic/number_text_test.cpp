@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "render/number_text.h"
 #include "render/scene.h"
 #include "support/fake_platform.h"

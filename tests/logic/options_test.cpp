@@ -7,9 +7,9 @@
 #include <unistd.h>
 #include <vector>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "app/options.h"
-#include "app/settings.h"
+#include "core/settings.h"
 #include "app/version.h"
 #include "support/fake_platform.h"
 

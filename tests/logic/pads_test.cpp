@@ -3,7 +3,7 @@
 
 #include <SDL_joystick.h>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "input/pads.h"
 #include "match/clock.h"
 #include "match/flow.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "input/keyboard.h"
 #include "match/clock.h"
 #include "match/flow.h"

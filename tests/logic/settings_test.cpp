@@ -14,9 +14,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "app/game_state.h"
-#include "app/paths.h"
-#include "app/settings.h"
+#include "core/game_state.h"
+#include "core/paths.h"
+#include "core/settings.h"
 #include "support/fake_platform.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "assets/sound.h"
 #include "match/clock.h"
 #include "match/flow.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/game_state.h"
-#include "app/platform.h"
+#include "core/game_state.h"
+#include "core/platform.h"
 #include "assets/sound.h"
 #include "support/fake_platform.h"
 

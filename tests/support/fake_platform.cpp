@@ -10,8 +10,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/game_state.h"
-#include "app/platform.h"
+#include "core/game_state.h"
+#include "core/platform.h"
 
 namespace fake {
 uint32_t ticks = 0;

@@ -11,7 +11,7 @@
 struct Mix_Chunk;
 struct _ENetHost;
 struct _ENetPeer;
-#include "app/platform.h"
+#include "core/platform.h"
 
 // One call the game made through the seam.
 struct PlatformCall {

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 
 // The one game record holds one side at a time: each side's record is put in
 // place while that side runs, and kept again afterwards.

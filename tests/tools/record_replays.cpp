@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "assets/sound.h"
 #include "match/clock.h"
 #include "match/flow.h"

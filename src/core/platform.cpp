@@ -1,5 +1,5 @@
 // The real platform behind the seam: SDL ticks, delay and joysticks, SDL_mixer, ENet and its sockets, GLUT cursor and redisplay.
-#include "app/platform.h"
+#include "core/platform.h"
 
 #include <GL/freeglut.h>
 #include <SDL.h>

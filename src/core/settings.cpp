@@ -12,7 +12,7 @@
 //
 // Only the C library and POSIX are used here, so the reader can be built and
 // fuzzed on its own without the window and sound libraries.
-#include "app/settings.h"
+#include "core/settings.h"
 
 #include <cerrno>
 #include <climits>
@@ -24,8 +24,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/game_state.h"
-#include "app/paths.h"
+#include "core/game_state.h"
+#include "core/paths.h"
 
 // Appended to the settings file's path while a new copy is being written.
 static const char pendingSuffix[] = ".new";

@@ -1,7 +1,7 @@
 // Where the game's files live: the installed layout or the working directory, and the player's settings folder.
 //
 // Only the C library and POSIX are used here, like the settings file beside it.
-#include "app/paths.h"
+#include "core/paths.h"
 
 #include <cerrno>
 #include <climits>
@@ -10,7 +10,7 @@
 #include <cstring>
 #include <sys/stat.h>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 
 namespace {
 

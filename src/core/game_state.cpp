@@ -1,4 +1,4 @@
 // The single game state instance, initialised with its load values.
-#include "app/game_state.h"
+#include "core/game_state.h"
 
 GameState game;
