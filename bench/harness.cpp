@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "app/events.h"
 #include "core/game_state.h"
 #include "core/platform.h"
 #include "app/startup.h"
@@ -260,7 +261,8 @@ void enterMatch(int playground) {
 
 void leaveMatch() {
     for (u8& held : game.keyHeld) held = 0;
-    returnToMenu();
+    endMatch();
+    showMainMenu();
 }
 
 void steerRally() {
@@ -276,7 +278,7 @@ void steerRally() {
 
 void idleStep() {
     clockMs += STEP_MS;
-    onIdle();
+    onAppIdle();
 }
 
 void gameFrame() {

@@ -84,14 +84,6 @@ int finishOutput(const char* program) {
     return 1;
 }
 
-// A port number of 1 to 65535, or -1.
-long portNumber(const char* text) {
-    char* end = nullptr;
-    long port = strtol(text, &end, 10);
-    if (!*text || *end || port < 1 || port > 65535) return -1;
-    return port;
-}
-
 // After the one line that says what was wrong: the usage, and the status of a mistake.
 int mistake() {
     printUsage(stderr);
@@ -99,19 +91,6 @@ int mistake() {
 }
 
 }  // namespace
-
-// HOST[:PORT]: the port after the last colon, when there is one (else *port is left).
-int splitHostPort(const char* text, char* host, size_t room, long* port) {
-    const char* colon = strrchr(text, ':');
-    size_t length = colon ? (size_t)(colon - text) : strlen(text);
-    if (length == 0 || length >= room) return HOST_BAD;
-    long given = colon ? portNumber(colon + 1) : 0;
-    if (given < 0) return HOST_BAD_PORT;
-    memcpy(host, text, length);
-    host[length] = '\0';
-    if (colon) *port = given;
-    return HOST_OK;
-}
 
 int parseOptions(int argc, char** argv) {
     option table[OPTION_COUNT + 1] = {};

@@ -1,8 +1,6 @@
 // The command line: --help, --version, the screen for this run only (--window, --fullscreen, --size), network play.
 #pragma once
 
-#include <cstddef>
-
 // parseOptions' answer when the game is to start.
 enum { OPTIONS_RUN = -1 };
 
@@ -18,10 +16,3 @@ int parseOptions(int argc, char** argv);
 // otherwise the settings file's `mode` and `resolution`.
 int runMode();
 int runResolution();
-
-// A host and maybe its port, as --join and the join page take them: HOST[:PORT],
-// the port after the last colon. The host goes to `host` (room bytes with its
-// end), the port, when given, to *port; HOST_BAD for an empty or overlong host,
-// HOST_BAD_PORT for a port outside 1 to 65535.
-enum { HOST_OK = 0, HOST_BAD = 1, HOST_BAD_PORT = 2 };
-int splitHostPort(const char* text, char* host, size_t room, long* port);

@@ -1,4 +1,4 @@
-// Start-up of the game: settings, sound, window or game mode, fixed GL state, callbacks, main loop.
+// Start-up of the game: settings, sound, window or game mode, fixed GL state, the callbacks, the main loop.
 #include "app/startup.h"
 
 #include <GL/freeglut.h>
@@ -7,23 +7,19 @@
 #include <cmath>
 #include <unistd.h>
 
-#include "core/game_state.h"
+#include "app/events.h"
 #include "app/options.h"
+#include "app/watch.h"
+#include "assets/sound.h"
+#include "assets/textures.h"
+#include "core/game_state.h"
 #include "core/paths.h"
 #include "core/platform.h"
 #include "core/settings.h"
-#include "assets/sound.h"
-#include "assets/textures.h"
-#include "input/keyboard.h"
 #include "input/pads.h"
-#include "match/clock.h"
-#include "match/replay.h"
-#include "menu/clicks.h"
 #include "menu/hover.h"
-#include "menu/screens.h"
 #include "net/session.h"
 #include "render/lists.h"
-#include "render/scene.h"
 
 bool resolutionSize(int resolution, int* width, int* height) {
     switch (resolution) {
@@ -133,42 +129,4 @@ void registerCallbacks() {
     glutMouseFunc(onMouse);
     glutPassiveMotionFunc(onPassiveMotion);
     glutIdleFunc(onAppIdle);
-}
-
-// The idle step: the network's while a network role is set (it runs the others
-// between its matches), a replay's while one is shown, else the game's own.
-void onAppIdle() {
-    if (game.netRole != NET_ROLE_NONE)
-        onNetworkIdle();
-    else if (game.replayActive)
-        replayIdle();
-    else
-        onIdle();
-    stepMenu();
-    workMenuByPads();
-}
-
-void onReshape(int width, int height) {
-    glViewport(0, 0, width, height);
-    game.windowWidth = width;
-    game.windowHeight = height;
-    int configuredWidth, configuredHeight;
-    if (resolutionSize(runResolution(), &configuredWidth, &configuredHeight))
-        glutReshapeWindow(configuredWidth, configuredHeight);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    // A window squeezed to no height would give an infinite aspect ratio; the
-    // reshape that snaps it back follows at once, so any finite value will do.
-    double aspect = height > 0 ? (double)width / (double)height : 1.0;
-    gluPerspective(45.0, aspect, (double)0.1f, 10.0);
-    gluLookAt(1.0, 0.5, 2.1, 1.0, 0.5, 0.0, 0.0, 1.0, 0.0);
-}
-
-void onDisplay() {
-    if (game.introActive) drawIntroScreen();
-    if (game.menuActive) drawMenu();
-    if (game.matchActive) drawMatch();
-    if (game.guestWaiting) drawWaitingScreen();
-    glFlush();
-    glutSwapBuffers();
 }

@@ -1,5 +1,5 @@
 // Gamepads: each player's pad holds up, down and pass as that player's keys would,
-// and works the menu as the arrows, Enter and Escape do.
+// and gives the presses that work the menu as the arrows, Enter and Escape do.
 //
 // The library's joystick state is read once per idle step; there is no event
 // loop of its own (GLUT runs the program). A pad never types, captures keys or
@@ -11,9 +11,6 @@
 
 #include "core/game_state.h"
 #include "core/platform.h"
-#include "input/keyboard.h"
-#include "menu/clicks.h"
-#include "menu/hover.h"
 
 // The left stick's vertical axis holds up or down only past a third of its range,
 // so a stick resting a little off centre holds nothing.
@@ -82,29 +79,22 @@ static void readPadForMenu(_SDL_Joystick* pad, u8* now) {
     now[PAD_MENU_BACK] = platform.padButton(pad, 1) != 0;
 }
 
-// Each press acts once, when it begins. What is held through a match is
-// followed there too, so a button still down as the menu comes back chooses nothing.
-void workMenuByPads() {
-    if (!game.pads[0] && !game.pads[1]) return;
+bool updatePadsForMenu() {
+    if (!game.pads[0] && !game.pads[1]) return false;  // no pads: no library calls at all
     platform.updatePads();
-    for (int index = 0; index < PADS; index++) {
-        if (!game.pads[index] || platform.padGone(game.pads[index])) continue;
-        u8 now[PAD_MENU_HOLDS];
-        readPadForMenu(game.pads[index], now);
-        u8* held = game.padMenuHeld[index];
-        bool pressed[PAD_MENU_HOLDS];
-        for (int k = 0; k < PAD_MENU_HOLDS; k++) {
-            pressed[k] = now[k] && !held[k] && !game.matchActive;
-            held[k] = now[k];
-        }
-        if (pressed[PAD_MENU_UP]) moveMenuGlow(0, -1);
-        if (pressed[PAD_MENU_DOWN]) moveMenuGlow(0, 1);
-        if (pressed[PAD_MENU_LEFT]) moveMenuGlow(-1, 0);
-        if (pressed[PAD_MENU_RIGHT]) moveMenuGlow(1, 0);
-        if (pressed[PAD_MENU_CHOOSE]) {
-            game.padChoiceHeld[index] = 1;
-            chooseByKey();
-        }
-        if (pressed[PAD_MENU_BACK]) pressEscape();
+    return true;
+}
+
+// A press counts once, when it begins. What is held through a match is
+// followed there too, so a button still down as the menu comes back chooses nothing.
+bool padMenuPresses(int index, bool* pressed) {
+    if (!game.pads[index] || platform.padGone(game.pads[index])) return false;
+    u8 now[PAD_MENU_HOLDS];
+    readPadForMenu(game.pads[index], now);
+    u8* held = game.padMenuHeld[index];
+    for (int k = 0; k < PAD_MENU_HOLDS; k++) {
+        pressed[k] = now[k] && !held[k] && !game.matchActive;
+        held[k] = now[k];
     }
+    return true;
 }

@@ -1,29 +1,13 @@
-// The idle step and its clocks: frame delta, frames per second and the after-point timer.
+// The match's clocks: frame delta, frames per second, the after-point timer, and what a live step reads.
 #include "match/clock.h"
 
 #include "core/game_state.h"
 #include "core/platform.h"
-#include "input/pads.h"
-#include "match/bats.h"
-#include "match/flow.h"
-#include "match/replay.h"
+#include "match/keeping.h"
 
 // Every movement is scaled by the step time, capped so that a slow frame never
 // moves the game by more than this.
 static const float MAX_FRAME_DELTA = 15.0f;
-
-void onIdle() {
-    pollPads();
-    updateFrameDelta();
-    countFrames();
-    if (game.matchActive) beginLiveStep();
-    game.animClockMs += game.frameDelta;
-    if (game.introActive) stepIntro();
-    if (!game.cameraMode && game.matchActive) stepMatch();
-    moveBatsAndCamera();
-    keepLiveStep();
-    platform.postRedisplay();
-}
 
 // A live local match notes what its step reads: the tick of the frame, what
 // each player holds (keys and pads do not change within an idle step), and

@@ -1,9 +1,8 @@
-// The idle step, the game's heartbeat, and its three clocks.
+// The match's clocks: frame delta, frames per second, the after-point timer, and what a live step reads.
 #pragma once
 
 #include <cstdint>
 
-void onIdle();
 void updateFrameDelta();
 void countFrames();
 void runPointDelay();

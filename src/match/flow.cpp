@@ -1,4 +1,9 @@
-// The intro animation and the flow of a match: serve, rally, points, games and the end.
+// The flow of a match: its start, serve, rally, points, games and its end.
+//
+// A match is started, stepped and ended by its driver (the program's idle step,
+// the network session, a watched replay); it knows nothing of what shows before
+// or after it. When it ends itself (three games won), its driver finds it no
+// longer active.
 #include "match/flow.h"
 
 #include <GL/freeglut.h>
@@ -7,68 +12,20 @@
 #include "core/platform.h"
 #include "assets/sound.h"
 #include "assets/textures.h"
-#include "input/pads.h"
 #include "match/ball.h"
 #include "match/bats.h"
 #include "match/clock.h"
-#include "match/replay.h"
+#include "match/keeping.h"
 
 // The ball has left the field once it is beyond one of these lines.
 static const double OUT_BEHIND_P1 = -0.17;
 static const double OUT_BEHIND_P2 = 1.61;
-
-// Where the logos meet edge to edge, and where the first one has left the screen.
-static const float LOGOS_MEET_X = 320.0f;
-static const float LOGO_GONE_X = -300.0f;
-static const int INTRO_SHAKES = 16;
 
 // Games that win the match.
 static const int GAMES_TO_WIN = 3;
 // How long the last frame, with "GAME OVER", stays before the menu returns.
 static const uint32_t GAME_OVER_STAND_STILL_MS = 1500;
 static const int GAME_OVER_STEPS = GAME_OVER_STAND_STILL_MS / FIXED_STEP_MS;
-
-void stepIntro() {
-    // Slide in: both logos travel 0.3 units per millisecond toward the middle.
-    if (game.introSliding) {
-        float slide = game.frameDelta / 10 * 3;
-        game.introLogo1X += slide;
-        game.introLogo2X -= slide;
-        if (game.introLogo1X > LOGOS_MEET_X) {
-            game.introLogo1X = LOGOS_MEET_X;
-            game.introLogo2X = -LOGOS_MEET_X;
-            game.introSliding = 0;
-            if (game.effects) platform.playChannelTimed(CHANNEL_MENU_MUSIC, game.soundChunks[SOUND_EXPLODE], 0, -1);
-        }
-    }
-    // Shake: the animation clock was not reset while sliding, so the first
-    // shake comes in the very step the logos meet.
-    if (!game.introSliding && game.introShakeCount < INTRO_SHAKES && game.animClockMs > 20) {
-        game.introShake = -game.introShake;
-        game.introLogo1X += game.introShake;
-        game.introLogo2X += game.introShake;
-        game.introShakeCount += 1;
-        game.animClockMs = 0;
-    }
-    // Fade the background to black, one small step each time 5 ms have gathered.
-    if (game.introShakeCount >= INTRO_SHAKES && game.animClockMs > 5) {
-        if (game.introClearRed > 0) game.introClearRed -= 0.002;
-        if (game.introClearBlue > 0) game.introClearBlue -= 0.002;
-        game.animClockMs = 0;
-    }
-    // Slide out once the background is all but black; then the menu takes over.
-    if (game.introClearRed < 0.1 && game.introClearBlue < 0.01) {
-        float slide = game.frameDelta / game.difficulty * 3;
-        game.introLogo1X -= slide;
-        game.introLogo2X += slide;
-        if (game.introLogo1X < LOGO_GONE_X) {
-            game.introActive = 0;
-            game.menuActive = 1;
-            platform.setCursor(GLUT_CURSOR_RIGHT_ARROW);
-            fadeInMenuMusic();
-        }
-    }
-}
 
 // The playground's two coloured lights and the shared ambient light.
 static void setPlaygroundLights(const f32* light1Color, const f32* light2Color) {
@@ -97,7 +54,6 @@ void startMatch() {
         loadPlayground1Textures();
         fadeInGroundMusic(SOUND_GROUND1_MUSIC);
     }
-    game.menuActive = 0;
     resetMatch();
     game.matchActive = 1;
     platform.setCursor(GLUT_CURSOR_NONE);  // no pointer during play
@@ -129,18 +85,14 @@ void resetMatch() {
     game.stepInputGiven = 0;
 }
 
-void returnToMenu() {
+void endMatch() {
     finishKeptReplay(game);
-    stopReplay();
     if (game.playground == 2) freePlayground2Textures();
     if (game.playground == 1) freePlayground1Textures();
     game.matchActive = 0;
     game.cameraMode = 0;
     game.stepInputGiven = 0;
-    releasePads();  // the next match starts with nothing held
-    game.menuActive = 1;
-    platform.setCursor(GLUT_CURSOR_RIGHT_ARROW);
-    game.menuPage = 0;
+    // The playground's music gives way to the tune that plays between matches.
     if (game.music) {
         platform.fadeOutChannel(CHANNEL_GROUND_MUSIC, 1000);
         fadeInMenuMusic();
@@ -207,8 +159,8 @@ void settleGames() {
 }
 
 // Once a side has won the match, the last frame stays on screen a moment before
-// the menu returns. A local match stands the whole program still; a match in
-// fixed steps counts the moment in steps, and its driver then leaves it.
+// the match ends. A local match stands the whole program still; a match in
+// fixed steps counts the moment in steps, and its driver then ends it.
 static void checkMatchOver() {
     if (game.p1Games != GAMES_TO_WIN && game.p2Games != GAMES_TO_WIN) return;
     if (game.stepsFixed) {
@@ -216,7 +168,7 @@ static void checkMatchOver() {
         return;
     }
     platform.delay(GAME_OVER_STAND_STILL_MS);
-    returnToMenu();
+    endMatch();
 }
 
 void stepMatch() {

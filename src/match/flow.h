@@ -1,11 +1,12 @@
-// The intro animation and the flow of a match: serve, rally, points, games and the end.
+// The flow of a match: its start, serve, rally, points, games and its end.
 #pragma once
 
 #include "core/game_state.h"
 
-void stepIntro();
 // The entry points of a match, for the menu, a replay and a network session alike:
-// start one on the chosen playground (its pictures, lights and music), run its steps, leave it.
+// start one on the chosen playground (its pictures, lights and music), run its
+// steps, end it. Its driver hides what showed before the match, and shows what
+// follows once it has ended it or found it ended.
 void startMatch();
 void stepMatch();
 void resetMatch();
@@ -15,9 +16,10 @@ void resetMatch();
 void runGivenStep();
 // Five points make a game: settled in every step, and by the score display.
 void settleGames();
-// Leave a match for the main menu: free the playground's pictures, switch the
-// screens and the music. Shared by the end of a match and Escape.
-void returnToMenu();
+// The match over or left: its replay kept, the playground's pictures freed, its
+// music ended for the tune between matches. A local match ends itself after its
+// third game; its driver ends it otherwise (Escape, a network or replay end).
+void endMatch();
 // The playground's out sound, when effects are on.
 void playOutSound();
 // A match in fixed steps plays no sound itself: each sound whose count grew

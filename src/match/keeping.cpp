@@ -1,11 +1,9 @@
-// Every match kept as it is played, and a kept match watched again.
+// Every match kept as it is played, as a replay among the ten newest and as last.replay.
 //
 // A match is kept step by step in a file begun before its first step, through
 // a buffer of the record (so a step allocates nothing), ended and put in place
-// when the match ends. Watching reads the file whole, checks it, and runs its
-// match from the start it holds through the same step a network match uses,
-// each step given what it read when it was played.
-#include "match/replay.h"
+// when the match ends. Watching a kept match is the program's own (app/watch).
+#include "match/keeping.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -18,26 +16,14 @@
 
 #include "core/game_state.h"
 #include "core/paths.h"
-#include "core/platform.h"
-#include "match/bats.h"
-#include "match/clock.h"
-#include "match/flow.h"
 #include "match/replay_file.h"
 
 // How many replays are kept besides last.replay.
 static const int KEPT_REPLAYS = 10;
-static const char LAST_REPLAY[] = "last.replay";
-// A frame longer than this (a stall) moves a replay on by this much.
-static const uint32_t WATCH_FRAME_MS_MAX = 100;
-// A replay runs at most this many steps in one frame, however far behind it is.
-static const int WATCH_STEPS_MAX = 100;
-
-// ---- Keeping -------------------------------------------------------------------------
 
 static void notKept(const char* why) { fprintf(stderr, "Replay: this match was not kept: %s\n", why); }
 
-// A path in the replay folder; false where it would not fit (the folder is checked against PATH_MAX first).
-static bool keptPath(char* out, size_t size, const char* name, const char* suffix) {
+bool keptPath(char* out, size_t size, const char* name, const char* suffix) {
     const int n = snprintf(out, size, "%s/%s%s", game.replayFolder, name, suffix);
     return n >= 0 && (size_t)n < size;
 }
@@ -138,7 +124,7 @@ static void pruneReplays() {
     int count = 0;
     while (dirent* entry = readdir(folder)) {
         const size_t length = strlen(entry->d_name);
-        if (length < 8 || length >= 64 || entry->d_name[0] == '.' || strcmp(entry->d_name, LAST_REPLAY) == 0) continue;
+        if (length < 8 || length >= 64 || entry->d_name[0] == '.' || strcmp(entry->d_name, LAST_REPLAY_NAME) == 0) continue;
         if (strcmp(entry->d_name + length - 7, ".replay") != 0 || count == NAMES) continue;
         strcpy(names[count++], entry->d_name);
     }
@@ -156,7 +142,7 @@ static void pruneReplays() {
 static bool makeLast(const char* newest) {
     char part[PATH_MAX + 64], last[PATH_MAX + 64];
     keptPath(part, sizeof part, ".last", ".part");
-    keptPath(last, sizeof last, LAST_REPLAY, "");
+    keptPath(last, sizeof last, LAST_REPLAY_NAME, "");
     remove(part);
     if (link(newest, part) != 0) {
         FILE* from = fopen(newest, "rb");
@@ -199,147 +185,4 @@ void finishKeptReplay(const MatchState& last) {
     else
         notKept("last.replay could not be made");
     pruneReplays();
-}
-
-void findLastReplay() {
-    char last[PATH_MAX + 64];
-    game.lastReplayThere = game.replayFolder[0] && keptPath(last, sizeof last, LAST_REPLAY, "") && access(last, R_OK) == 0;
-}
-
-bool watchLastMatch() {
-    if (!game.lastReplayThere) return false;
-    const int n = snprintf(game.replayPath, sizeof game.replayPath, "%s/%s", game.replayFolder, LAST_REPLAY);
-    // A file gone or spoilt since it was kept: the item goes dim, and the line says why.
-    if (n < 0 || (size_t)n >= sizeof game.replayPath || !loadReplay()) {
-        game.lastReplayThere = 0;
-        return false;
-    }
-    startReplay();
-    return true;
-}
-
-// ---- Watching -------------------------------------------------------------------------
-
-bool loadReplay() {
-    free(game.replayData);
-    game.replayData = nullptr;
-    FILE* file = fopen(game.replayPath, "rb");
-    if (!file) {
-        fprintf(stderr, "Replay: cannot read %s: %s\n", game.replayPath, strerror(errno));
-        return false;
-    }
-    long size = fseek(file, 0, SEEK_END) == 0 ? ftell(file) : -1;
-    if (size < 0 || size > REPLAY_FILE_MAX || fseek(file, 0, SEEK_SET) != 0) {
-        fclose(file);
-        fprintf(stderr, "Replay: %s is not a replay of this game\n", game.replayPath);
-        return false;
-    }
-    uint8_t* data = (uint8_t*)malloc(size > 0 ? (size_t)size : 1);
-    bool read = data && fread(data, 1, (size_t)size, file) == (size_t)size;
-    fclose(file);
-    const char* why = "cannot be read";
-    if (!read || !readReplay(data, (size_t)size, &game.replayHeader, &why)) {
-        fprintf(stderr, "Replay: %s %s\n", game.replayPath, why);
-        free(data);
-        return false;
-    }
-    game.replayData = data;
-    game.replaySize = (size_t)size;
-    return true;
-}
-
-// The replay's match set up as it began: its playground, players and difficulty,
-// then the whole match as the file holds it.
-static void setUpReplayMatch() {
-    const ReplayHeader& header = game.replayHeader;
-    game.replayOwnDifficulty = game.difficulty;
-    game.replayOwnCamera[0] = game.camAngleX;
-    game.replayOwnCamera[1] = game.camAngleY;
-    game.replayOwnCamera[2] = game.camAngleZ;
-    game.replayOwnCamera[3] = game.camZoom;
-    game.playground = header.playground;
-    game.vsComputer = header.vsComputer;
-    game.p2Human = header.p2Human;
-    game.difficulty = header.difficulty;
-    game.replayActive = 1;
-    game.replayCursor = replayCursor(header, game.replaySize);
-    game.replayPending = 0;
-}
-
-static void beginWatching() {
-    static_cast<MatchState&>(game) = game.replayHeader.start;
-    for (int kind = 0; kind < MATCH_SOUNDS; kind++) game.replaySoundsPlayed[kind] = game.matchSounds[kind];
-    game.replayClockMs = game.replayDueMs = 0;
-    game.replayLastTick = platform.getTicks();
-}
-
-void startReplay() {
-    if (!game.replayData) return;
-    setUpReplayMatch();
-    game.introActive = 0;
-    game.guestWaiting = 0;
-    startMatch();
-    beginWatching();
-}
-
-void stopReplay() {
-    if (!game.replayActive) return;
-    game.replayActive = 0;
-    game.difficulty = game.replayOwnDifficulty;
-    game.camAngleX = game.replayOwnCamera[0];
-    game.camAngleY = game.replayOwnCamera[1];
-    game.camAngleZ = game.replayOwnCamera[2];
-    game.camZoom = game.replayOwnCamera[3];
-}
-
-// The next step of the replay, run. False when there is none.
-static bool runReplayStep() {
-    if (!game.replayPending &&
-        !nextReplayStep(game.replayData, &game.replayCursor, &game.stepInput, &game.replayPendingMs))
-        return false;
-    game.replayPending = 0;
-    game.frameDelta = game.stepsFixed ? (float)FIXED_STEP_MS
-                                      : (float)(game.replayPendingMs < 15 ? game.replayPendingMs : 15u);
-    runGivenStep();
-    return true;
-}
-
-void replayIdle() {
-    updateFrameDelta();
-    countFrames();
-    const float frameDelta = game.frameDelta;
-    uint32_t elapsed = game.frameTick - game.replayLastTick;
-    game.replayLastTick = game.frameTick;
-    if (elapsed > WATCH_FRAME_MS_MAX) elapsed = WATCH_FRAME_MS_MAX;
-    if (!game.cameraMode) game.replayClockMs += elapsed;
-    for (int ran = 0; ran < WATCH_STEPS_MAX && game.replayActive && game.matchActive; ran++) {
-        // Each step comes when the replay's clock reaches the time it was played at.
-        if (!game.replayPending) {
-            if (!nextReplayStep(game.replayData, &game.replayCursor, &game.stepInput, &game.replayPendingMs)) {
-                returnToMenu();  // its last step was played (a match left before its end)
-                break;
-            }
-            game.replayPending = 1;
-        }
-        if (game.replayDueMs + game.replayPendingMs > game.replayClockMs) break;
-        game.replayDueMs += game.replayPendingMs;
-        runReplayStep();
-        if (game.matchOver) returnToMenu();
-    }
-    game.frameDelta = frameDelta;
-    if (game.matchActive && game.stepsFixed) playCountedSounds(game.replaySoundsPlayed);
-    if (game.matchActive && game.cameraMode) moveCamera();
-    platform.postRedisplay();
-}
-
-unsigned playReplayThrough() {
-    setUpReplayMatch();
-    resetMatch();
-    game.matchActive = 1;
-    game.menuActive = 0;
-    beginWatching();
-    unsigned steps = 0;
-    while (game.matchActive && runReplayStep()) steps++;
-    stopReplay();
-    return steps;
 }

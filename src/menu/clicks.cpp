@@ -1,20 +1,22 @@
 // Choosing in the menu, by a click or by Enter: change page, store the
-// difficulty, host, join, watch, start a match or quit; and Escape's way back.
+// difficulty, host, join, start a match or quit; Escape's way back; the main
+// menu shown again after a match.
 #include "menu/clicks.h"
 
 #include <GL/freeglut.h>
 
-#include "core/game_state.h"
-#include "app/options.h"
-#include "core/platform.h"
-#include "core/settings.h"
 #include "assets/sound.h"
 #include "assets/textures.h"
-#include "input/entry.h"
+#include "core/game_state.h"
+#include "core/platform.h"
+#include "core/settings.h"
+#include "input/pads.h"
 #include "match/flow.h"
-#include "match/replay.h"
+#include "menu/entry.h"
 #include "menu/hover.h"
 #include "net/discovery.h"
+#include "net/host.h"
+#include "net/link.h"
 #include "net/protocol.h"
 #include "net/session.h"
 #include "render/lists.h"
@@ -60,11 +62,10 @@ void chooseMenuTarget() {
     game.glowVisible = 0;  // hidden until the pointer or a key moves it again
     if (game.menuPage == ACTION_START_MATCH) {
         // Against the guest when hosting a two-player game; the page stays 10 while the match runs.
+        game.menuActive = 0;
         if (!beginNetworkMatch()) startMatch();
     } else if (game.menuPage == ACTION_QUIT) {
         quitGame();
-    } else if (game.menuPage == ACTION_WATCH) {
-        if (!watchLastMatch()) game.menuPage = PAGE_MAIN;
     } else if (game.menuPage == ACTION_JOIN) {
         game.menuPage = PAGE_JOIN;
         joinListedHost(game.hoverHostRow);
@@ -75,11 +76,6 @@ void chooseMenuTarget() {
     // without a move does as the first did.
     game.menuItem = -1;
     if (game.menuPage != from) changePage(from, game.menuPage);
-}
-
-void onMouse(int button, int state, int, int) {
-    if (button != GLUT_LEFT_BUTTON || state != GLUT_DOWN || !game.menuActive) return;
-    chooseMenuTarget();
 }
 
 void chooseByKey() {
@@ -127,6 +123,13 @@ void stepMenu() {
         forgetHoverTarget();
     }
     if (game.hoverHostRow >= game.foundHostCount) forgetHoverTarget();
+}
+
+void showMainMenu() {
+    releasePads();  // the next match starts with nothing held
+    game.menuActive = 1;
+    platform.setCursor(GLUT_CURSOR_RIGHT_ARROW);
+    game.menuPage = 0;
 }
 
 void quitGame() {

@@ -1,10 +1,8 @@
 // Choosing in the menu, by a click or by Enter, and Escape's way back.
 #pragma once
 
-#include "match/flow.h"  // startMatch
-
-void onMouse(int button, int state, int x, int y);
-// What a click on the item under the glow does.
+// What a click on the item under the glow does. Watching the last match is left
+// to the program: the page is then ACTION_WATCH.
 void chooseMenuTarget();
 // Enter, or a pad's button 0: a name page's name finished, the typed host
 // joined, or the glowing item chosen as a click would choose it.
@@ -13,4 +11,6 @@ void chooseByKey();
 void menuEscape();
 // The menu's own work each idle step: looking for hosts, a guest arriving.
 void stepMenu();
+// The main menu again, after a match (its pads let go of what they held).
+void showMainMenu();
 void quitGame();

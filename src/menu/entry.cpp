@@ -1,5 +1,5 @@
-// Name typing and key capture on the settings pages.
-#include "input/entry.h"
+// Name typing and key capture on the settings pages; a host typed on the join page.
+#include "menu/entry.h"
 
 #include <cstring>
 

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "core/game_state.h"
-#include "net/session.h"
+#include "net/host.h"
 #include "render/text.h"
 
 // Texture slots of the base set used by the intro and the menu.

@@ -1,9 +1,10 @@
-// The network protocol between a host and its guest: packet kinds, their layouts, and checked readers.
+// The network protocol between a host and its guest: packet kinds, their layouts, checked readers, and a host as typed.
 //
 // Only the C library is used here, so the readers can be built and fuzzed on their own.
 #include "net/protocol.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <initializer_list>
 
@@ -112,3 +113,24 @@ bool readMatchState(const uint8_t* data, size_t length, uint32_t* step, MatchSta
 }
 
 bool readMatchEnd(const uint8_t* data, size_t length) { return length == NET_MATCH_END_SIZE && data[0] == NET_MATCH_END; }
+
+// A port number of 1 to 65535, or -1.
+long portNumber(const char* text) {
+    char* end = nullptr;
+    long port = strtol(text, &end, 10);
+    if (!*text || *end || port < 1 || port > 65535) return -1;
+    return port;
+}
+
+// HOST[:PORT]: the port after the last colon, when there is one (else *port is left).
+int splitHostPort(const char* text, char* host, size_t room, long* port) {
+    const char* colon = strrchr(text, ':');
+    size_t length = colon ? (size_t)(colon - text) : strlen(text);
+    if (length == 0 || length >= room) return HOST_BAD;
+    long given = colon ? portNumber(colon + 1) : 0;
+    if (given < 0) return HOST_BAD_PORT;
+    memcpy(host, text, length);
+    host[length] = '\0';
+    if (colon) *port = given;
+    return HOST_OK;
+}

@@ -1,4 +1,4 @@
-// The network protocol between a host and its guest: packet kinds, their layouts, and checked readers.
+// The network protocol between a host and its guest: packet kinds, their layouts, checked readers, and a host as typed.
 //
 // Every packet starts with its kind. Numbers are little-endian; floats are
 // IEEE single precision. A reader takes a packet only when its size is exact
@@ -91,3 +91,12 @@ bool readHolds(const uint8_t* data, size_t length, NetHolds* holds);
 bool readMatchStart(const uint8_t* data, size_t length, NetMatchStart* start);
 bool readMatchState(const uint8_t* data, size_t length, uint32_t* step, MatchState* match);
 bool readMatchEnd(const uint8_t* data, size_t length);
+
+// A port number of 1 to 65535 as typed, or -1.
+long portNumber(const char* text);
+// A host and maybe its port, as --join and the join page take them: HOST[:PORT],
+// the port after the last colon. The host goes to `host` (room bytes with its
+// end), the port, when given, to *port; HOST_BAD for an empty or overlong host,
+// HOST_BAD_PORT for a port outside 1 to 65535.
+enum { HOST_OK = 0, HOST_BAD = 1, HOST_BAD_PORT = 2 };
+int splitHostPort(const char* text, char* host, size_t room, long* port);

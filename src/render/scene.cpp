@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "core/game_state.h"
-#include "net/session.h"
+#include "net/link.h"
 #include "render/number_text.h"
 #include "render/text.h"
 

@@ -2,6 +2,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include "app/events.h"
 #include "core/game_state.h"
 #include "match/clock.h"
 #include "match/flow.h"
@@ -38,7 +39,7 @@ TEST_P(MatchEndTextures, LastPointOfTheMatchDeletesThePlaygroundSetOnly) {
     fake::ticks = 1000;
     while (game.matchActive && fake::ticks < 10000) {
         fake::ticks += 10;
-        onIdle();
+        onAppIdle();
         settleGames();
     }
     ASSERT_FALSE(game.matchActive);

@@ -4,11 +4,12 @@
 
 #include <cstdio>
 
+#include "app/watch.h"
 #include "core/game_state.h"
 #include "assets/sound.h"
-#include "input/keyboard.h"
+#include "app/events.h"
 #include "app/startup.h"
-#include "match/replay.h"
+#include "match/keeping.h"
 #include "menu/clicks.h"
 #include "menu/hover.h"
 #include "support/fake_platform.h"

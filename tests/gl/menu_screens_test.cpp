@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/game_state.h"
-#include "input/keyboard.h"
+#include "app/events.h"
 #include "menu/clicks.h"
 #include "menu/hover.h"
 #include "menu/screens.h"

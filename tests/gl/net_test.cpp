@@ -17,12 +17,14 @@
 #include "core/platform.h"
 #include "app/startup.h"
 #include "assets/sound.h"
-#include "input/keyboard.h"
+#include "app/events.h"
 #include "match/clock.h"
 #include "match/replay_file.h"
 #include "menu/clicks.h"
 #include "menu/hover.h"
 #include "net/protocol.h"
+#include "net/host.h"
+#include "net/link.h"
 #include "net/session.h"
 #include "support/fake_platform.h"
 #include "support/gl_context.h"
@@ -59,9 +61,9 @@ protected:
     void step(int steps = 1) {
         for (int i = 0; i < steps; i++) {
             fake::ticks += 5;
-            if (host.exitStatus < 0) as(host, onNetworkIdle);
+            if (host.exitStatus < 0) as(host, onAppIdle);
             fake::ticks += 5;
-            if (guest.exitStatus < 0) as(guest, onNetworkIdle);
+            if (guest.exitStatus < 0) as(guest, onAppIdle);
         }
     }
     static void click() { onMouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 0, 0); }
@@ -115,7 +117,7 @@ TEST_F(NetPlay, TheGuestJoinsAndPlaysPlayer2InTheHostsMatch) {
     guest.state.keyHeld[guest.state.p2Up] = 1;
     host.state.keyHeld[host.state.p2Down] = 1;
     fake::ticks += 10;
-    as(guest, onNetworkIdle);
+    as(guest, onAppIdle);
     EXPECT_GT(guest.state.p2BatY, 0.0f);
     step(20);
     EXPECT_GT(host.state.p2BatY, 0.1f);
@@ -135,7 +137,7 @@ TEST_F(NetPlay, TheGuestJoinsAndPlaysPlayer2InTheHostsMatch) {
     const int sent = fake::netSent[1];
     for (int i = 0; i < 500; i++) {
         fake::ticks += 2;
-        as(host, onNetworkIdle);
+        as(host, onAppIdle);
     }
     EXPECT_LE(fake::netSent[1] - sent, 100);
     EXPECT_GE(fake::netSent[1] - sent, 95);
@@ -229,7 +231,7 @@ TEST_F(NetPlay, PacketsThatAreNotSoundAreDropped) {
         uint8_t packet[NET_PACKET_MAX];
         size_t size = writeMatchState(packet, match.matchStep, match);
         as(guest, [&] { injectPacket(game.netPeer, packet, size); });
-        as(guest, onNetworkIdle);
+        as(guest, onAppIdle);
     };
     badMatch([](MatchState& m) { m.ballX = NAN; });
     badMatch([](MatchState& m) { m.p2BatY = -0.5f; });
@@ -296,7 +298,7 @@ TEST_F(NetPlay, LeavingLosingAndRefusals) {
     as(second, startNetwork);
     for (int i = 0; i < 3; i++) {
         step();
-        as(second, onNetworkIdle);
+        as(second, onAppIdle);
     }
     EXPECT_EQ(second.exitStatus, 1);
     EXPECT_EQ(second.errors, "Network: localhost:47312 already has a guest\n");
@@ -382,11 +384,11 @@ TEST_F(NetPlay, BothSidesPlayTheSameMatchToTheEndOverASlowLossyLink) {
         guestPlayer.play(guest, 2);
         fake::calls.clear();
         fake::ticks += 5;
-        as(host, onNetworkIdle);
+        as(host, onAppIdle);
         hostCalls.insert(hostCalls.end(), fake::calls.begin(), fake::calls.end());
         fake::calls.clear();
         fake::ticks += 5;
-        as(guest, onNetworkIdle);
+        as(guest, onAppIdle);
         guestCalls.insert(guestCalls.end(), fake::calls.begin(), fake::calls.end());
         noteSums(host.state, hostSums, hostNoted);
         noteSums(guest.state, guestSums, guestNoted);

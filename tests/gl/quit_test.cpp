@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/events.h"
 #include "core/game_state.h"
 #include "core/platform.h"
 #include "assets/sound.h"

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "core/game_state.h"
+#include "app/events.h"
 #include "app/startup.h"
 #include "support/fake_platform.h"
 #include "support/gl_context.h"

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/game_state.h"
+#include "app/events.h"
 #include "app/startup.h"
 #include "render/lists.h"
 #include "render/scene.h"

@@ -8,7 +8,7 @@
 #include "core/game_state.h"
 #include "app/startup.h"
 #include "assets/textures.h"
-#include "input/keyboard.h"
+#include "app/events.h"
 #include "match/clock.h"
 #include "menu/clicks.h"
 #include "menu/hover.h"
@@ -83,7 +83,7 @@ void click() { onMouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 0, 0); }
 void stepAndDraw(int steps = 1) {
     for (int i = 0; i < steps; i++) {
         fake::ticks += 10;
-        onIdle();
+        onAppIdle();
     }
     onDisplay();
 }

@@ -2,6 +2,7 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include "app/events.h"
 #include "core/game_state.h"
 #include "match/bats.h"
 #include "match/clock.h"
@@ -20,7 +21,7 @@ protected:
     }
     static void frame() {
         fake::ticks += 10;
-        onIdle();
+        onAppIdle();
     }
 };
 

@@ -4,7 +4,7 @@
 
 #include "core/game_state.h"
 #include "assets/sound.h"
-#include "input/keyboard.h"
+#include "app/events.h"
 #include "menu/clicks.h"
 #include "menu/hover.h"
 #include "support/fake_platform.h"

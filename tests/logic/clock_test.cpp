@@ -1,6 +1,7 @@
 // The idle step's clocks: frame delta cap and wrap, frames per second, the after-point timer.
 #include <gtest/gtest.h>
 
+#include "app/events.h"
 #include "core/game_state.h"
 #include "match/clock.h"
 #include "support/fake_platform.h"
@@ -84,9 +85,9 @@ TEST_F(Clock, AfterPointTimerFiresOnTheCallReachingFifteenHundred) {
 TEST_F(Clock, IdleStepAsksForARedisplayAndGathersAnimationTime) {
     game.introActive = 0;  // nothing but the clocks runs
     fake::ticks = 100;
-    onIdle();
+    onAppIdle();
     fake::ticks = 105;
-    onIdle();
+    onAppIdle();
     EXPECT_EQ(fake::redisplays, 2);
     EXPECT_FLOAT_EQ(game.animClockMs, 20.0f);
 }

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "core/game_state.h"
-#include "input/keyboard.h"
+#include "app/events.h"
 #include "support/fake_platform.h"
 
 static void menuAt(int page) {

@@ -2,7 +2,9 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include "app/events.h"
 #include "core/game_state.h"
+#include "menu/clicks.h"
 #include "assets/sound.h"
 #include "match/clock.h"
 #include "match/flow.h"
@@ -24,7 +26,7 @@ static void startMatch(int playground, bool vsComputer) {
 // One idle step and the frame drawn after it.
 static void frame(uint32_t ms = 10) {
     fake::ticks += ms;
-    onIdle();
+    onAppIdle();
     settleGames();
 }
 
@@ -154,7 +156,8 @@ TEST(MatchFlow, LeavingWithMusicOffTouchesNoChannel) {
     startMatch(2, false);
     game.music = 0;
     game.cameraMode = 1;
-    returnToMenu();
+    endMatch();
+    showMainMenu();
     EXPECT_FALSE(game.matchActive);
     EXPECT_FALSE(game.cameraMode);
     EXPECT_TRUE(game.menuActive);

@@ -2,6 +2,7 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include "app/events.h"
 #include "core/game_state.h"
 #include "assets/sound.h"
 #include "match/clock.h"
@@ -23,7 +24,7 @@ TEST_P(IntroTimeline, BangShakesFadeAndSlideOutIntoTheMenu) {
         const bool wasSliding = game.introSliding;
         const float blue = game.introClearBlue;
         const float logo1 = game.introLogo1X;
-        onIdle();
+        onAppIdle();
         if (wasSliding && !game.introSliding) {
             metStep = n;
             playsAfterMeeting = (int)callsOf("play").size();

@@ -4,7 +4,7 @@
 
 #include "core/game_state.h"
 #include "assets/sound.h"
-#include "input/keyboard.h"
+#include "app/events.h"
 #include "match/bats.h"
 #include "support/fake_platform.h"
 

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "app/events.h"
 #include "core/game_state.h"
 #include "assets/sound.h"
 #include "match/clock.h"
@@ -61,7 +62,7 @@ TEST_P(WholeMatch, EndsWithThreeGamesAndReturnsToTheMainMenu) {
         player.play();
         const i32 pending = game.pointPending;
         fake::ticks += 8 + n % 8;  // uneven frames of 8 to 15 ms
-        onIdle();
+        onAppIdle();
         settleGames();  // the frame drawn after the step
         if (pending && !game.pointPending) {
             (game.ballX > 1.61f ? p1Won : p2Won) += 1;

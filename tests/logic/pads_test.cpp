@@ -3,7 +3,9 @@
 
 #include <SDL_joystick.h>
 
+#include "app/events.h"
 #include "core/game_state.h"
+#include "menu/clicks.h"
 #include "input/pads.h"
 #include "match/clock.h"
 #include "match/flow.h"
@@ -29,7 +31,7 @@ protected:
     }
     static void step() {
         fake::ticks += 10;
-        onIdle();
+        onAppIdle();
     }
     std::string printed;
 };
@@ -133,7 +135,8 @@ TEST_F(Pads, NothingStaysHeldAfterALetGoAnUnplugOrTheEndOfAMatch) {
 
     fake::pads[1].buttons[1] = true;
     step();
-    returnToMenu();
+    endMatch();
+    showMainMenu();
     EXPECT_FALSE(game.padHolds[1][PAD_DOWN] || game.padHolds[1][PAD_PASS]);
     step();
     EXPECT_FALSE(game.padHolds[1][PAD_DOWN] || game.padHolds[1][PAD_PASS]);
@@ -146,7 +149,8 @@ TEST_F(Pads, NothingStaysHeldAfterALetGoAnUnplugOrTheEndOfAMatch) {
 TEST_F(Pads, APadWorksTheMenuAPressAtATime) {
     fake::pads[1].buttons[0] = true;
     workMenuByPads();
-    returnToMenu();
+    endMatch();
+    showMainMenu();
     workMenuByPads();
     EXPECT_EQ(game.menuPage, PAGE_MAIN);
     fake::pads[1].buttons[0] = false;

@@ -13,11 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "app/watch.h"
 #include "core/game_state.h"
-#include "input/keyboard.h"
+#include "app/events.h"
 #include "match/clock.h"
 #include "match/flow.h"
-#include "match/replay.h"
+#include "match/keeping.h"
 #include "match/replay_file.h"
 #include "support/fake_platform.h"
 
@@ -100,7 +101,7 @@ TEST(Replays, TenNewestAreKeptAndAFolderThatCannotBeMadeCostsOneLine) {
         for (int n = 0; n < frames; n++) {
             game.keyHeld[game.p1Pass] = n % 50 == 0;
             fake::ticks += 9 + n % 5;
-            onIdle();
+            onAppIdle();
         }
         const MatchState left = game;
         onKeyboard(27, 0, 0);  // Escape

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/events.h"
 #include "core/game_state.h"
 #include "assets/sound.h"
 #include "match/clock.h"
@@ -100,7 +101,7 @@ TEST(Soak, TenMinutesOfPlayWithoutAStuckRally) {
             const size_t callsBefore = fake::calls.size();
             // Uneven frames: mostly quick, some slower than the 15 ms cap.
             fake::ticks += 1 + (uint32_t)frames.roll(frames.roll(10) == 0 ? 40 : 14);
-            onIdle();
+            onAppIdle();
             settleGames();  // the frame drawn after the step
             for (size_t c = callsBefore; c < fake::calls.size(); c++)
                 if (fake::calls[c].function == "play" && fake::calls[c].channel == CHANNEL_BAT) batHits++;

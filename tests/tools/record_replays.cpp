@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/events.h"
 #include "core/game_state.h"
 #include "assets/sound.h"
 #include "match/clock.h"
@@ -90,7 +91,7 @@ bool local(const char* name, int playground, bool twoPlayers, float difficulty, 
             one.play(game, 1, false);
         if (twoPlayers) two.play(game, 2, false);
         fake::ticks += 7 + (n * 5 + dice) % 10;  // frames of 7 to 16 ms
-        onIdle();
+        onAppIdle();
     }
     return keep(name, name);
 }
@@ -119,9 +120,9 @@ bool network(const char* name) {
     auto idle = [&](int frames) {
         for (int i = 0; i < frames; i++) {
             fake::ticks += 5;
-            as(host, onNetworkIdle);
+            as(host, onAppIdle);
             fake::ticks += 5;
-            as(guest, onNetworkIdle);
+            as(guest, onAppIdle);
         }
     };
     idle(10);

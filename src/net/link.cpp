@@ -1,0 +1,36 @@
+// The connection to the other side of a network match, as both roles share it: sending, saying goodbye,
+// the guest's waiting screen, and the names a match shows.
+#include "net/link.h"
+
+#include <GL/freeglut.h>
+
+#include "core/game_state.h"
+#include "core/platform.h"
+
+void send(int channel, const uint8_t* data, size_t length, bool reliable) {
+    if (!game.netPeer || !game.netConnected) return;
+    platform.netSend(game.netPeer, channel, data, length, reliable ? 1 : 0);
+    platform.netFlush(game.netHost);
+    game.netBytesOut += (u32)length;
+}
+
+void closeNetwork() {
+    if (game.netPeer && game.netConnected) {
+        platform.netDisconnect(game.netPeer, 0);
+        platform.netFlush(game.netHost);
+    }
+}
+
+void showWaitingScreen() {
+    game.menuActive = 0;
+    game.guestWaiting = 1;
+    platform.setCursor(GLUT_CURSOR_NONE);
+}
+
+const char* matchName(int player) {
+    if (game.replayActive) return game.replayHeader.names[player == 1 ? 0 : 1];
+    if (game.netMatch && isGuest()) return player == 1 ? game.netRemoteName : game.p1name;
+    if (game.netMatch && isHost()) return player == 1 ? game.p1name : game.netRemoteName;
+    if (player == 1) return game.p1name;
+    return game.vsComputer ? "computer" : game.p2name;
+}

@@ -1,0 +1,47 @@
+// What the network brought since the last frame, handed to the host's side or the guest's; a silent peer given up.
+#include "net/receive.h"
+
+#include "core/game_state.h"
+#include "core/platform.h"
+#include "net/guest.h"
+#include "net/host.h"
+#include "net/link.h"
+#include "net/session.h"
+
+// A connection not made within this long is given up: at start the guest ends,
+// later it tries again.
+static const uint32_t CONNECT_WAIT_MS = 8000;
+
+// The other side sends something (at the least the library's keep-alive ping)
+// twice a second; silent for this long, it is gone. The library's own timeout
+// backs off as it retries and may take twice as long to say so.
+static const uint32_t SILENCE_LIMIT_MS = 4000;
+
+void receiveNetwork() {
+    if (game.netRole == NET_ROLE_NONE || !game.netHost) return;
+    NetEvent event;
+    // A session begun from the menu may end within the loop: its end is gone then.
+    while (game.netHost && platform.netService(game.netHost, &event) > 0) {
+        if (isHost())
+            hostReceives(event);
+        else
+            guestReceives(event);
+    }
+    if (!game.netHost) return;
+    if (game.netConnected && game.netPeer && platform.netQuietFor(game.netPeer) > SILENCE_LIMIT_MS) {
+        platform.netReset(game.netPeer);
+        if (isHost())
+            guestLeaves();
+        else
+            hostGone("host lost");
+        return;
+    }
+    if (isGuest() && !game.netConnected && platform.getTicks() - game.netAttemptTick > CONNECT_WAIT_MS) {
+        if (!game.netEverConnected) {
+            cannotReachHost();
+            return;
+        }
+        if (game.netPeer) platform.netReset(game.netPeer);
+        connectToHost();
+    }
+}
