@@ -2,6 +2,8 @@
 BUILD := build
 ASAN_BUILD := build-asan
 JOBS := $(shell nproc)
+# Tests at once: twice the cores, as the end-to-end games draw at a monitor's pace and wait on what they see.
+TEST_JOBS := $(shell echo $$(( 2 * $$(nproc) )))
 XVFB := $(CURDIR)/scripts/headless.sh
 
 PREFIX ?= /usr/local
@@ -25,14 +27,14 @@ test:
 	$(MAKE) --no-print-directory test-plain test-sanitize
 
 test-plain: build
-	cd $(BUILD) && $(XVFB) ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD) && $(XVFB) ctest --output-on-failure -j $(TEST_JOBS)
 
 # The sanitizer build takes its pictures and sounds from the plain build.
 test-sanitize: build
 	cmake -S . -B $(ASAN_BUILD) -DTARVO_TESTS=ON -DTARVO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug \
 	  -DTARVO_DATA_FROM=$(CURDIR)/$(BUILD) >/dev/null
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
-	cd $(ASAN_BUILD) && $(XVFB) ctest --output-on-failure -j $(JOBS)
+	cd $(ASAN_BUILD) && $(XVFB) ctest --output-on-failure -j $(TEST_JOBS)
 
 # Every end-to-end script five times in a row beside a load that keeps every core
 # busy; prints the table of passes (LOADED_RUNS, LOADED_SCRIPTS narrow it).

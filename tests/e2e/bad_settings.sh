@@ -133,7 +133,7 @@ cp -rL "$BUILD_DIR/data" "$WORKDIR/data"
 cp "$GAME" "$WORKDIR/tarvo-rink"
 chmod -R a+rX "$WORKDIR"
 run_unprivileged() {
-  (cd "$WORKDIR" && exec setpriv --reuid=65534 --regid=65534 --clear-groups ./tarvo-rink 2>"$WORKDIR/stderr" >/dev/null) &
+  (cd "$WORKDIR" && paced_display && exec setpriv --reuid=65534 --regid=65534 --clear-groups ./tarvo-rink 2>"$WORKDIR/stderr" >/dev/null) &
   GAME_PID=$!
   wait_window || fail "window did not open for the unprivileged player"
   skip_intro

@@ -68,7 +68,7 @@ BAT_TOP_EDGE=92.5; BAT_BOTTOM_EDGE=387.5
 # A serve is a short press; held long enough that even a frame drawn slowly on a
 # busy machine sees the key down (a press and release within one frame would
 # never reach an idle step).
-SERVE_HOLD=0.3
+SERVE_HOLD=0.$(( 3 * SLOW ))
 # How long a rally may take to end in a point; the wait ends at the point. A
 # busy machine that draws fewer than 67 frames a second runs the game slower
 # than the clock.
