@@ -46,6 +46,11 @@ CAMERA_TEXT="240 454 396 470"; FPS_TEXT="10 454 130 470"
 FIELD="60 60 580 420"
 BAT1_HOME="84 215 98 268"; BAT2_HOME="538 215 556 268"; BAT2_TOP="538 106 556 158"
 
+# The game runs slower in the sanitizer build: waits for play grow with it, and
+# it plays the short flow (the logic tests watch every page's code under the
+# sanitizers; a real run adds the real window, mixer and pictures).
+if sanitizer_build; then SLOW=2; PLAY_FLOW=short; else SLOW=1; fi
+
 # Player keys: the whole flow captures player 1's w, s, x on the settings pages,
 # and o for player 2's up, then Escape, so down and pass keep the arrows; the
 # short flow plays with the keys a new settings file gives.
@@ -57,10 +62,6 @@ else
 fi
 P2_DOWN=Down; P2_PASS=Left
 
-# The game runs slower in the sanitizer build: waits for play grow with it, and
-# it plays the short flow (the logic tests watch every page's code under the
-# sanitizers; a real run adds the real window, mixer and pictures).
-if sanitizer_build; then SLOW=2; PLAY_FLOW=short; else SLOW=1; fi
 # On "tennis", whose floor stands still: where each bat may stand (its column),
 # and the screen rows a bat reaches at its top and bottom bounds, at every size.
 BAT1_X="76 99"; BAT2_X="530 565"
