@@ -26,6 +26,7 @@
 #include "menu/screens.h"
 #include "net/discovery.h"
 #include "net/receive.h"
+#include "net/router.h"
 #include "net/session.h"
 #include "net/steps.h"
 #include "render/scene.h"
@@ -184,7 +185,10 @@ static void stepHere() {
 // matches), and this side's holds.
 static void stepNetwork() {
     receiveNetwork();
-    if (game.netRole == NET_ROLE_HOST) answerQuestions(!game.netConnected);
+    if (game.netRole == NET_ROLE_HOST) {
+        answerQuestions(!game.netConnected);
+        readRouter();
+    }
     if (game.netMatch && game.matchActive) {
         pollPads();
         networkFrame();

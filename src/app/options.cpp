@@ -24,6 +24,7 @@ enum {
     OPTION_PORT,
     OPTION_JOIN,
     OPTION_REPLAY,
+    OPTION_NO_PORT_MAPPING,
     OPTION_HELP,
     OPTION_VERSION
 };
@@ -43,6 +44,7 @@ const OptionRow OPTION_ROWS[] = {
     {"port", "N", OPTION_PORT, "the host's port (47312 unless given)"},
     {"join", "HOST[:PORT]", OPTION_JOIN, "join the network game HOST hosts"},
     {"replay", "FILE", OPTION_REPLAY, "watch a kept match again, then go on to the menu"},
+    {"no-port-mapping", nullptr, OPTION_NO_PORT_MAPPING, "when hosting, do not ask the router to open the port"},
     {"help", nullptr, OPTION_HELP, "show this help and exit"},
     {"version", nullptr, OPTION_VERSION, "show the version and exit"},
 };
@@ -61,8 +63,9 @@ void printUsage(FILE* stream) {
     }
     fprintf(stream, "\nThe menu's \"two players\" page hosts and joins network games too; hosts on\n"
                     "the local network are found through UDP port 47313.\n"
-                    "The host's UDP port must be reachable from the guest: over the internet,\n"
-                    "forward it to the host on the host's router.\n");
+                    "A host asks its router to forward its UDP port (NAT-PMP, then UPnP) and\n"
+                    "says what friends on the internet join; where the router opens none, only\n"
+                    "the local network can join, unless the port is forwarded on it by hand.\n");
     if (game.settingsPath[0] == '/')
         fprintf(stream, "\nSettings are kept in %s\n", game.settingsPath);
     else if (game.settingsPath[0])
@@ -144,6 +147,7 @@ int parseOptions(int argc, char** argv) {
             }
             strcpy(game.replayPath, optarg);
             break;
+        case OPTION_NO_PORT_MAPPING: game.portMapping = 0; break;
         case OPTION_PORT:
             givenPort = portNumber(optarg);
             if (givenPort < 0) {

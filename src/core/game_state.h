@@ -78,6 +78,8 @@ enum {
 // The join page's typed host, the menu's line on a failed network start, and
 // the addresses the hosting page lists.
 enum { ADDRESS_ENTRY_SIZE = 40, MENU_NOTE_SIZE = 48, HOST_ADDRESSES_MAX = 3, JOIN_ROWS = 5 };
+// A line the hosting page shows of the router's answer: at most what a screen's width holds.
+enum { ROUTER_LINE_SIZE = 46 };
 
 // What a player holds in one step, as bits: up, down, pass; and, in a network
 // match, the host's pause (its camera mode), which holds the match for both.
@@ -279,6 +281,12 @@ struct GameState : MatchState {
     u8 netMatch = 0;                      // the match shown is played over the network
     char netRemoteName[12] = "player 2";  // the other side's player
     f32 netOwnDifficulty = 0.0f;          // guest: its own difficulty, back after the host's match
+
+    // ---- Hosting behind a home router: its game port forwarded (net/router.h) ---
+    u8 portMapping = 1;                   // --no-port-mapping: the router is not asked
+    u8 routerAsked = 0;                   // host: the router is being asked, or has answered
+    u8 routerState = 0;                   // ROUTER_ASKING, ROUTER_MAPPED or ROUTER_NONE (core/platform.h)
+    char routerLines[2][ROUTER_LINE_SIZE] = {};  // what the hosting page says of it
 
     // ---- Finding hosts on the local network (net/discovery.h) -----------------
     // A host answers questions while it hosts; a guest on the join page asks

@@ -1,4 +1,4 @@
-// The real platform behind the seam: SDL ticks, delay and joysticks, SDL_mixer, ENet and its sockets, GLUT cursor and redisplay.
+// The real platform behind the seam: SDL ticks, delay and joysticks, SDL_mixer, ENet and its sockets, the home router, GLUT cursor and redisplay.
 #include "core/platform.h"
 
 #include <GL/freeglut.h>
@@ -14,6 +14,8 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <cstring>
+
+#include "core/home_router.h"
 
 static uint32_t realGetTicks() { return SDL_GetTicks(); }
 static void realDelay(uint32_t ms) { SDL_Delay(ms); }
@@ -219,7 +221,11 @@ static int realLocalAddresses(char (*addresses)[ADDRESS_TEXT_SIZE], int room) { 
 
 static void realSetCursor(int cursor) { glutSetCursor(cursor); }
 static void realPostRedisplay() { glutPostRedisplay(); }
-static void realExitProgram(int status) { exit(status); }
+// Every way out removes the router's mapping first.
+static void realExitProgram(int status) {
+    realRouterForget();
+    exit(status);
+}
 
 constexpr Platform realPlatform = {
     realGetTicks,       realDelay,          realInitAudio,        realOpenAudio,
@@ -232,7 +238,8 @@ constexpr Platform realPlatform = {
     realNetDisconnect,  realNetReset,       realNetQuietFor,      realNetClose,
     realUdpOpen,
     realUdpSend,        realUdpReceive,     realUdpClose,         realBroadcastAddresses,
-    realLocalAddresses, realSetCursor,      realPostRedisplay,    realExitProgram,
+    realLocalAddresses, realRouterAsk,      realRouterAnswer,     realRouterForget,
+    realSetCursor,      realPostRedisplay,  realExitProgram,
 };
 
 Platform platform = realPlatform;

@@ -1,4 +1,4 @@
-// The thin seam between the game and its platform: clock, delay, mixer, gamepads, network, cursor, redisplay, exit.
+// The thin seam between the game and its platform: clock, delay, mixer, gamepads, network, the home router, cursor, redisplay, exit.
 //
 // Every call the game makes to these goes through the `platform` table, which
 // holds the real SDL, SDL_mixer, ENet and GLUT functions. Tests swap in stand-ins (a
@@ -32,6 +32,19 @@ struct NetEvent {
 
 // IPv4 addresses travel through the seam as text, "a.b.c.d".
 enum { ADDRESS_TEXT_SIZE = 16 };
+
+// What the home router said to a host's asking it to forward the game's UDP
+// port: still asking, a port forwarded (NAT-PMP or UPnP-IGD), or none (no router
+// answered, or each refused). Its address and port are as the router gave
+// them; the game checks them before it believes them.
+enum { ROUTER_ASKING = 0, ROUTER_MAPPED = 1, ROUTER_NONE = 2 };
+enum { ROUTER_TEXT_SIZE = 64 };
+struct RouterAnswer {
+    int state;
+    char external[ROUTER_TEXT_SIZE];  // the router's address on the internet side
+    uint32_t externalPort;            // the port it forwards to the game's
+    char why[ROUTER_TEXT_SIZE];       // none: what the last try came to
+};
 
 struct Platform {
     uint32_t (*getTicks)();
@@ -81,6 +94,13 @@ struct Platform {
     // loopback one: how many were written, at most `room`.
     int (*broadcastAddresses)(char (*addresses)[ADDRESS_TEXT_SIZE], int room);
     int (*localAddresses)(char (*addresses)[ADDRESS_TEXT_SIZE], int room);
+    // The home router, asked off the frame loop (the real platform: a thread of
+    // its own; NAT-PMP first, then UPnP-IGD with a 2 s discovery), for a lease of
+    // an hour renewed at half time; a port taken on the router gives the next
+    // free one. Forgetting removes the mapping (and waits for the thread).
+    void (*routerAsk)(uint16_t port);
+    int (*routerAnswer)(RouterAnswer* answer);     // 1 when it changed since the last call
+    void (*routerForget)();
     void (*setCursor)(int cursor);
     void (*postRedisplay)();
     void (*exitProgram)(int status);  // never returns

@@ -236,6 +236,11 @@ void drawHostingPage() {
             drawCentred(265.0f - 25.0f * (float)i, line);
         }
         drawCentred(180, "waiting for player 2");
+        // What the router opened for friends on the internet, below the panel.
+        if (game.routerAsked) {
+            drawCentred(100, game.routerLines[0]);
+            drawCentred(76, game.routerLines[1]);
+        }
     } else {
         drawCentred(240, "cannot host");
         drawCentred(180, game.menuNote);

@@ -6,6 +6,7 @@
 
 #include "core/game_state.h"
 #include "core/platform.h"
+#include "net/router.h"
 
 void send(int channel, const uint8_t* data, size_t length, bool reliable) {
     if (!game.netPeer || !game.netConnected) return;
@@ -19,6 +20,7 @@ void closeNetwork() {
         platform.netDisconnect(game.netPeer, 0);
         platform.netFlush(game.netHost);
     }
+    forgetRouter();
 }
 
 void showWaitingScreen() {

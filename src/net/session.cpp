@@ -14,6 +14,7 @@
 #include "net/discovery.h"
 #include "net/link.h"
 #include "net/protocol.h"
+#include "net/router.h"
 #include "net/steps.h"
 
 // The end of a network start that could not be made: one line, then status 1;
@@ -56,6 +57,7 @@ void startNetwork() {
             return;
         }
         startAnswering();  // guests on the local network find it
+        askRouter();       // and friends on the internet, through a port the router opens
         return;
     }
     // A guest has no intro and no menu: it waits for the host's matches.

@@ -87,7 +87,7 @@ for _ in $(seq 1 $(( 50 * SLOW ))); do
   sleep 0.2
 done
 (( g > 2 )) || fail "the guest shows the intro ($r $g $b), not its waiting screen"
-on host start_game --host --port "$PORT"
+on host start_game --host --no-port-mapping --port "$PORT"
 on host wait_window || fail "the host's window did not open"
 on host skip_intro
 on guest await_change waiting "$connecting" "$WAITING_TEXT" 3 "the guest's screen after the host came up"
@@ -242,7 +242,7 @@ on guest wait_exit 15 || fail "the guest of an unreachable host kept running"
 [ "$(cat "$guest_DIR/stderr")" = "Network: cannot reach 127.0.0.1:$closed_port" ] ||
   fail "the guest of an unreachable host said: $(cat "$guest_DIR/stderr")"
 
-on guest start_game --host --port "$PORT"
+on guest start_game --host --no-port-mapping --port "$PORT"
 on guest wait_exit 10 || fail "a second host on the same port kept running"
 [ "$EXIT_STATUS" = 1 ] || fail "a second host on a taken port ended with status $EXIT_STATUS"
 [ "$(cat "$guest_DIR/stderr")" = "Network: cannot listen on port $PORT: Address already in use" ] ||
@@ -271,7 +271,7 @@ relay_port=$(python3 -S -c 'import socket; s = socket.socket(socket.AF_INET, soc
 "$E2E_LIB/../../tools/udp_relay.py" --listen "$relay_port" --to "127.0.0.1:$PORT" --delay 75 --jitter 15 \
   --loss 3 --duplicate 3 --seed 7 --stats "$host_DIR/relay.stats" &
 relay_PID=$!
-TARVO_NET_STATS=1 on host start_game --host --port "$PORT"
+TARVO_NET_STATS=1 on host start_game --host --no-port-mapping --port "$PORT"
 on host wait_window || fail "the host's window did not open again"
 on host skip_intro
 on host move $AT_NOTHING

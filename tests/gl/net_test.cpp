@@ -143,6 +143,59 @@ TEST_F(NetPlay, TheGuestJoinsAndPlaysPlayer2InTheHostsMatch) {
     EXPECT_GE(fake::netSent[1] - sent, 95);
 }
 
+// A host asks its router to forward its port as hosting begins, and says once
+// what the answer means: on its hosting page, and on standard output when
+// hosting from the command line. An answer it cannot use, or a private address,
+// is said so; the mapping goes with the host. Without port mapping, no router is asked.
+TEST_F(NetPlay, TheHostAsksItsRouterAndSaysWhatFriendsOnTheInternetJoin) {
+    EXPECT_EQ(fake::routerAskedPort, NET_DEFAULT_PORT);
+    EXPECT_STREQ(host.state.routerLines[0], "asking the router...");
+    struct Case {
+        int state;
+        const char* external;
+        uint32_t port;
+        const char* lines[2];
+        const char* said;
+    };
+    const Case cases[] = {
+        {ROUTER_MAPPED, "203.0.113.1", 47312, {"friends on the internet join", "203.0.113.1:47312"},
+         "Router: friends on the internet join 203.0.113.1:47312\n"},
+        {ROUTER_MAPPED, "203.0.113.1", 47313, {"friends on the internet join", "203.0.113.1:47313 (47312 was taken)"},
+         "Router: friends on the internet join 203.0.113.1:47313 (port 47312 was taken)\n"},
+        {ROUTER_MAPPED, "10.9.0.1", 47312, {"friends on the internet may not reach", "10.9.0.1:47312 (a private address)"},
+         "Router: friends on the internet may not reach 10.9.0.1:47312: the router's own address is private\n"},
+        {ROUTER_MAPPED, "203.0.113\n1", 0, {"the router opened no port:", "only this network can join"},
+         "Router: the router's answer could not be used (203.0.113?1:0): only this network can join\n"},
+        {ROUTER_NONE, "", 0, {"the router opened no port:", "only this network can join"},
+         "Router: the router opened no port: only this network can join\n"},
+    };
+    for (const Case& c : cases) {
+        fake::routerAnswer = RouterAnswer{};
+        fake::routerAnswer.state = c.state;
+        std::snprintf(fake::routerAnswer.external, sizeof fake::routerAnswer.external, "%s", c.external);
+        fake::routerAnswer.externalPort = c.port;
+        fake::routerAnswers = true;
+        host.state.routerState = ROUTER_ASKING;
+        testing::internal::CaptureStdout();
+        step(2);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.said);
+        EXPECT_STREQ(host.state.routerLines[0], c.lines[0]);
+        EXPECT_STREQ(host.state.routerLines[1], c.lines[1]);
+    }
+    as(host, closeNetwork);
+    EXPECT_EQ(fake::routerForgets, 1);
+    EXPECT_EQ(host.state.routerAsked, 0);
+
+    fake::routerAskedPort = 0;
+    Side other;
+    other.state = host.state;
+    other.state.netHost = nullptr;
+    other.state.netPort = NET_DEFAULT_PORT + 1;
+    other.state.portMapping = 0;
+    as(other, startNetwork);
+    EXPECT_EQ(fake::routerAskedPort, 0);
+}
+
 // The guest hears the host's match: the serve's bat sound and the point's out
 // sound; both panels agree on the points; the host's Escape sends the guest
 // back to its waiting screen, and a second match starts on the other playground.

@@ -73,7 +73,7 @@ TEST(Options, NetworkPlayChoosesARoleAHostAndAPort) {
     const Case cases[] = {
         {{}, NET_ROLE_NONE, "", 0},
         {{"--host"}, NET_ROLE_HOST, "", 47312},
-        {{"--host", "--port", "5000"}, NET_ROLE_HOST, "", 5000},
+        {{"--host", "--port", "5000", "--no-port-mapping"}, NET_ROLE_HOST, "", 5000},
         {{"--join", "example.org"}, NET_ROLE_GUEST, "example.org", 47312},
         {{"--join=10.0.0.2:6000", "--port=7"}, NET_ROLE_GUEST, "10.0.0.2", 6000},
         {{"--port", "7", "--join", "h"}, NET_ROLE_GUEST, "h", 7},
@@ -86,6 +86,7 @@ TEST(Options, NetworkPlayChoosesARoleAHostAndAPort) {
         EXPECT_EQ(game.netRole, c.role);
         EXPECT_STREQ(game.netHostName, c.host);
         EXPECT_EQ(game.netPort, c.port);
+        EXPECT_EQ(game.portMapping, c.port != 5000);  // the router is asked unless told not to
     }
 }
 

@@ -32,6 +32,10 @@ int netSent[2] = {};
 uint32_t netDelayMs = 0, netJitterMs = 0;
 int netLossPercent = 0;
 FakeNetEnd* netUnreliableLostFrom = nullptr;
+uint16_t routerAskedPort = 0;
+RouterAnswer routerAnswer = {};
+bool routerAnswers = false;
+int routerForgets = 0;
 std::vector<FakeUdpSocket> udpSockets;
 std::vector<FakeDatagram> udpSent;
 std::string machine;
@@ -311,6 +315,14 @@ static int fakeLocalAddresses(char (*addresses)[ADDRESS_TEXT_SIZE], int room) {
     return copyAddresses({fake::machine}, addresses, room);
 }
 
+static void fakeRouterAsk(uint16_t port) { fake::routerAskedPort = port; }
+static int fakeRouterAnswer(RouterAnswer* answer) {
+    *answer = fake::routerAnswer;
+    const bool fresh = fake::routerAnswers;
+    fake::routerAnswers = false;
+    return fresh ? 1 : 0;
+}
+static void fakeRouterForget() { fake::routerForgets++; }
 static void fakeSetCursor(int cursor) { record("cursor", -1, nullptr, 0, cursor, 0); }
 static void fakePostRedisplay() { fake::redisplays++; }
 static void fakeExitProgram(int status) { throw ProgramExit{status}; }
@@ -327,7 +339,8 @@ void installFakePlatform() {
         fakeNetDisconnect,    fakeNetReset,           fakeNetQuietFor,    fakeNetClose,
         fakeUdpOpen,
         fakeUdpSend,          fakeUdpReceive,         fakeUdpClose,       fakeBroadcastAddresses,
-        fakeLocalAddresses,   fakeSetCursor,          fakePostRedisplay,  fakeExitProgram,
+        fakeLocalAddresses,   fakeRouterAsk,          fakeRouterAnswer,   fakeRouterForget,
+        fakeSetCursor,        fakePostRedisplay,      fakeExitProgram,
     };
     fake::ticks = 0;
     fake::calls.clear();
@@ -346,6 +359,10 @@ void installFakePlatform() {
     fake::netDelayMs = fake::netJitterMs = 0;
     fake::netLossPercent = 0;
     fake::netUnreliableLostFrom = nullptr;
+    fake::routerAskedPort = 0;
+    fake::routerAnswer = RouterAnswer{};
+    fake::routerAnswers = false;
+    fake::routerForgets = 0;
     fake::udpSockets.clear();
     fake::udpSent.clear();
     fake::machine = "10.0.0.1";

@@ -95,6 +95,12 @@ extern FakeNetEnd* netUnreliableLostFrom;      // every unreliable packet this e
 extern std::vector<FakeUdpSocket> udpSockets;  // by handle
 extern std::vector<FakeDatagram> udpSent;      // every datagram sent, in order
 extern std::string machine;                    // the machine the next socket opens on ("10.0.0.1")
+// The home router: the port it was asked to forward (0: not asked), the answer
+// it gives once `routerAnswers` is set, and how often its mapping was removed.
+extern uint16_t routerAskedPort;
+extern RouterAnswer routerAnswer;
+extern bool routerAnswers;
+extern int routerForgets;
 extern std::vector<std::string> broadcasts;    // the broadcast addresses reported ("10.0.0.255")
 }
 
