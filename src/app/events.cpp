@@ -29,6 +29,8 @@
 #include "net/router.h"
 #include "net/session.h"
 #include "net/steps.h"
+#include "net/watcher.h"
+#include "net/watchers.h"
 #include "render/scene.h"
 
 enum { KEY_ENTER = 13, KEY_ESCAPE = 27 };
@@ -63,7 +65,7 @@ static void leaveMatch() {
 void pressEscape() {
     // A guest's Escape leaves the session: the program ends, or one that joined
     // from the menu goes back to the join page.
-    if (game.netRole == NET_ROLE_GUEST) {
+    if (game.netRole == NET_ROLE_GUEST || game.netRole == NET_ROLE_WATCHER) {
         leaveSession();
         return;
     }
@@ -192,12 +194,15 @@ static void stepNetwork() {
     if (game.netMatch && game.matchActive) {
         pollPads();
         networkFrame();
+    } else if (game.watchingMatch && game.matchActive) {
+        watchFrame();
     } else if (game.replayActive) {
         replayIdle();
     } else {
         stepHere();
     }
     if (game.netMatch && game.matchActive) sendHolds();
+    if (game.netRole == NET_ROLE_HOST) serveWatchers();
 }
 
 void onAppIdle() {

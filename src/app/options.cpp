@@ -23,6 +23,7 @@ enum {
     OPTION_HOST,
     OPTION_PORT,
     OPTION_JOIN,
+    OPTION_WATCH,
     OPTION_REPLAY,
     OPTION_NO_PORT_MAPPING,
     OPTION_HELP,
@@ -43,6 +44,7 @@ const OptionRow OPTION_ROWS[] = {
     {"host", nullptr, OPTION_HOST, "host a network game: the guest plays player 2"},
     {"port", "N", OPTION_PORT, "the host's port (47312 unless given)"},
     {"join", "HOST[:PORT]", OPTION_JOIN, "join the network game HOST hosts"},
+    {"watch", "HOST[:PORT]", OPTION_WATCH, "watch the network game HOST hosts, live"},
     {"replay", "FILE", OPTION_REPLAY, "watch a kept match again, then go on to the menu"},
     {"no-port-mapping", nullptr, OPTION_NO_PORT_MAPPING, "when hosting, do not ask the router to open the port"},
     {"help", nullptr, OPTION_HELP, "show this help and exit"},
@@ -121,10 +123,11 @@ int parseOptions(int argc, char** argv) {
             break;
         }
         case OPTION_HOST:
-        case OPTION_JOIN: {
-            int role = id == OPTION_HOST ? NET_ROLE_HOST : NET_ROLE_GUEST;
+        case OPTION_JOIN:
+        case OPTION_WATCH: {
+            int role = id == OPTION_HOST ? NET_ROLE_HOST : id == OPTION_JOIN ? NET_ROLE_GUEST : NET_ROLE_WATCHER;
             if (game.netRole != NET_ROLE_NONE && game.netRole != role) {
-                fprintf(stderr, "%s: --host and --join cannot be given together\n", program);
+                fprintf(stderr, "%s: only one of --host, --join and --watch can be given\n", program);
                 return mistake();
             }
             game.netRole = (u8)role;
@@ -170,11 +173,11 @@ int parseOptions(int argc, char** argv) {
         return mistake();
     }
     if (game.replayPath[0] && game.netRole != NET_ROLE_NONE) {
-        fprintf(stderr, "%s: --replay cannot be given with --host or --join\n", program);
+        fprintf(stderr, "%s: --replay cannot be given with --host, --join or --watch\n", program);
         return mistake();
     }
     if (givenPort > 0 && game.netRole == NET_ROLE_NONE) {
-        fprintf(stderr, "%s: --port needs --host or --join\n", program);
+        fprintf(stderr, "%s: --port needs --host, --join or --watch\n", program);
         return mistake();
     }
     // The port: HOST:PORT's, else --port's, else the game's own.

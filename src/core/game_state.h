@@ -24,8 +24,10 @@ enum { TEXTURE_SLOTS = 49, SOUND_CHUNKS = 12, KEY_CODES = 256 };
 // The match's sounds, counted so that a guest plays them too.
 enum { MATCH_SOUND_BAT = 0, MATCH_SOUND_BOARD = 1, MATCH_SOUND_OUT = 2, MATCH_SOUNDS = 3 };
 
-// Network play: none, hosting a guest, or a guest of a host.
-enum { NET_ROLE_NONE = 0, NET_ROLE_HOST = 1, NET_ROLE_GUEST = 2 };
+// Network play: none, hosting a guest, a guest of a host, or watching a host's match.
+enum { NET_ROLE_NONE = 0, NET_ROLE_HOST = 1, NET_ROLE_GUEST = 2, NET_ROLE_WATCHER = 3 };
+// A host's watchers, at most.
+enum { WATCHERS_MAX = 4 };
 enum { NET_HOST_NAME_SIZE = 256 };
 // A network match keeps copies of the match for this many steps back, and the
 // players' holds for more; a side runs at most NET_WINDOW steps beyond what both know.
@@ -47,6 +49,14 @@ struct FoundHost {
     u16 port = 0;                           // its game port
     u8 free = 0;                            // 1: no guest yet
     u32 heardTick = 0;                      // when its last answer came
+};
+
+// One of a host's watchers: where it is, and what it has been sent.
+struct Watcher {
+    _ENetPeer* peer = nullptr;    // null: a free place
+    u8 match = 0;                 // the match it was last sent the start of (0: none)
+    u32 known = 0;                // it has the holds of every step below this
+    u32 sentTick = 0, forwardTick = 0;
 };
 
 // Gamepads: one for each player, each holding up, down and pass as that player's keys would.
@@ -281,6 +291,23 @@ struct GameState : MatchState {
     u8 netMatch = 0;                      // the match shown is played over the network
     char netRemoteName[12] = "player 2";  // the other side's player
     f32 netOwnDifficulty = 0.0f;          // guest: its own difficulty, back after the host's match
+
+    // ---- Watching a network match: the host's watchers, and a watching game --------
+    // A host sends each watcher the match as both players have settled it, then
+    // both players' settled holds; a watcher runs them a little behind, never
+    // predicting. Its acknowledgements tell the host where to send from.
+    Watcher watchers[WATCHERS_MAX];
+    u8 watchingMatch = 0;                 // watcher: a match is shown
+    u8 watchStartHeard = 0;               // watcher: a match's start heard, its state awaited
+    u8 watchNumber = 0;                   // watcher: the number of the match watched
+    u8 watchPlayground = 1;
+    f32 watchDifficulty = 11.0f;
+    char watchNames[2][12] = {};          // the host's player and the guest's
+    u8 watchHolds[NET_HOLDS_RING] = {};   // both players' settled holds, by step
+    u32 watchKnown = 0;                   // the holds of every step below this are here
+    u8 watchEnding = 0;                   // the host has said the match is over
+    u32 watchClockTenths = 0, watchLastFrameTick = 0, watchKnownSentTick = 0;
+    u8 watchSoundsPlayed[MATCH_SOUNDS] = {};
 
     // ---- Hosting behind a home router: its game port forwarded (net/router.h) ---
     u8 portMapping = 1;                   // --no-port-mapping: the router is not asked

@@ -104,7 +104,8 @@ static ENetHost* realNetListen(uint16_t port) {
     ENetAddress address;
     address.host = ENET_HOST_ANY;
     address.port = port;
-    return enet_host_create(&address, 2, NET_CHANNELS, 0, 0);
+    // The guest, its watchers, and room to refuse those that find none.
+    return enet_host_create(&address, NET_HOST_PEERS, NET_CHANNELS, 0, 0);
 }
 static ENetHost* realNetClient() { return enet_host_create(nullptr, 1, NET_CHANNELS, 0, 0); }
 static ENetPeer* realNetConnect(ENetHost* host, const char* name, uint16_t port, uint32_t data) {

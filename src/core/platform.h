@@ -21,6 +21,8 @@ struct _ENetPeer;
 // the packet's own, so a longer one is seen as too long).
 enum { NET_EVENT_NONE = 0, NET_EVENT_CONNECT = 1, NET_EVENT_DISCONNECT = 2, NET_EVENT_RECEIVE = 3 };
 enum { NET_EVENT_BYTES = 512 };
+// A host's room: its guest, up to four watchers, and three more to refuse.
+enum { NET_HOST_PEERS = 8 };
 struct NetEvent {
     int type;
     _ENetPeer* peer;
@@ -69,7 +71,7 @@ struct Platform {
     int (*padButton)(_SDL_Joystick* pad, int button);
     int (*padGone)(_SDL_Joystick* pad);            // its device stopped reporting: unplugged
     int (*netStart)();                             // enet_initialize
-    _ENetHost* (*netListen)(uint16_t port);        // a host on every address at the port, room for two peers
+    _ENetHost* (*netListen)(uint16_t port);        // a host on every address at the port, room for NET_HOST_PEERS
     _ENetHost* (*netClient)();                     // a guest's own end
     // Starts connecting to the named host; null when the name cannot be resolved.
     _ENetPeer* (*netConnect)(_ENetHost* host, const char* name, uint16_t port, uint32_t data);

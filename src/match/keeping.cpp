@@ -158,6 +158,15 @@ static bool makeLast(const char* newest) {
     return rename(part, last) == 0;
 }
 
+void dropKeptReplay() {
+    if (!game.replayOut) return;
+    fclose(game.replayOut);
+    game.replayOut = nullptr;
+    game.replayStepNoted = 0;
+    char part[PATH_MAX + 64];
+    if (keptPath(part, sizeof part, game.replayOutName, ".part")) remove(part);
+}
+
 void finishKeptReplay(const MatchState& last) {
     keepLiveStep();  // a step the match ended in
     if (!game.replayOut) return;

@@ -18,6 +18,8 @@ void keepFixedStep(unsigned char hostHolds, unsigned char guestHolds);
 // The match is over or left: the file is ended with `last` and put in place
 // among the ten newest, as last.replay too. One line when it could not be kept.
 void finishKeptReplay(const MatchState& last);
+// The match being kept is given up, its file gone (it would have a gap in it).
+void dropKeptReplay();
 // A path in the replay folder, name and suffix after it; false where it would
 // not fit (the folder is checked against PATH_MAX first).
 bool keptPath(char* out, size_t size, const char* name, const char* suffix);

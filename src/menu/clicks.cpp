@@ -35,7 +35,8 @@ static void changePage(int from, int to) {
 static void joinListedHost(int row) {
     if (row < 0 || row >= game.foundHostCount) return;
     const FoundHost& host = game.foundHosts[row];
-    joinFromMenu(host.address, host.port);
+    // A host with its guest already is watched; a free one is joined.
+    joinFromMenu(host.address, host.port, host.free ? NET_ROLE_GUEST : NET_ROLE_WATCHER);
 }
 
 // The typed host, HOST or HOST:PORT; one that cannot be a host says so and stays.
@@ -47,7 +48,7 @@ static void joinTypedHost() {
         return;
     }
     game.menuPage = PAGE_JOIN;
-    joinFromMenu(host, (uint16_t)port);
+    joinFromMenu(host, (uint16_t)port, NET_ROLE_GUEST);
 }
 
 // The hover test, or a key's move, has already decided where choosing leads;

@@ -10,13 +10,14 @@
 #include "net/link.h"
 #include "net/protocol.h"
 #include "net/steps.h"
+#include "net/watchers.h"
 
 bool waitingForGuest() { return isHost() && game.p2Human && !game.netConnected; }
 
 static void guestArrives(const NetEvent& event) {
     if (event.data != NET_PROTOCOL_VERSION) {
         fprintf(stderr, "Network: refused a guest of protocol version %u; this game speaks version %d\n",
-                (unsigned)event.data, NET_PROTOCOL_VERSION);
+                (unsigned)(event.data & ~(uint32_t)NET_WATCHER), NET_PROTOCOL_VERSION);
         platform.netDisconnect(event.peer, NET_REFUSED_VERSION | NET_PROTOCOL_VERSION << NET_REFUSAL_BITS);
         return;
     }
@@ -39,6 +40,16 @@ void guestLeaves() {
 }
 
 void hostReceives(const NetEvent& event) {
+    // A watcher says it watches in its connection request; what it says later is its own.
+    if (event.type == NET_EVENT_CONNECT && (event.data & NET_WATCHER) &&
+        (event.data & ~(uint32_t)NET_WATCHER) == NET_PROTOCOL_VERSION) {
+        watcherArrives(event);
+        return;
+    }
+    if (isWatcher(event.peer)) {
+        watcherReceives(event);
+        return;
+    }
     switch (event.type) {
     case NET_EVENT_CONNECT: guestArrives(event); break;
     case NET_EVENT_DISCONNECT:

@@ -10,7 +10,11 @@
 
 void send(int channel, const uint8_t* data, size_t length, bool reliable) {
     if (!game.netPeer || !game.netConnected) return;
-    platform.netSend(game.netPeer, channel, data, length, reliable ? 1 : 0);
+    sendTo(game.netPeer, channel, data, length, reliable);
+}
+
+void sendTo(_ENetPeer* peer, int channel, const uint8_t* data, size_t length, bool reliable) {
+    platform.netSend(peer, channel, data, length, reliable ? 1 : 0);
     platform.netFlush(game.netHost);
     game.netBytesOut += (u32)length;
 }
@@ -20,6 +24,13 @@ void closeNetwork() {
         platform.netDisconnect(game.netPeer, 0);
         platform.netFlush(game.netHost);
     }
+    bool told = false;
+    for (Watcher& watcher : game.watchers) {
+        if (watcher.peer) platform.netDisconnect(watcher.peer, 0);
+        told = told || watcher.peer;
+        watcher = Watcher{};
+    }
+    if (told) platform.netFlush(game.netHost);
     forgetRouter();
 }
 
@@ -30,6 +41,7 @@ void showWaitingScreen() {
 }
 
 const char* matchName(int player) {
+    if (game.watchingMatch) return game.watchNames[player == 1 ? 0 : 1];
     if (game.replayActive) return game.replayHeader.names[player == 1 ? 0 : 1];
     if (game.netMatch && isGuest()) return player == 1 ? game.netRemoteName : game.p1name;
     if (game.netMatch && isHost()) return player == 1 ? game.p1name : game.netRemoteName;

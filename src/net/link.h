@@ -11,6 +11,8 @@ inline bool isGuest() { return game.netRole == NET_ROLE_GUEST; }
 
 // Sends a packet to the other side, when it is there, at once; counted for the stats.
 void send(int channel, const uint8_t* data, size_t length, bool reliable);
+// The same to one peer of this side's (a host's watcher).
+void sendTo(_ENetPeer* peer, int channel, const uint8_t* data, size_t length, bool reliable);
 // The host's exit, or the end of its hosting: its guest is told at once, and the router's mapping removed.
 void closeNetwork();
 // The guest between the host's matches: its waiting screen, no pointer.

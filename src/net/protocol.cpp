@@ -56,6 +56,37 @@ size_t writeMatchEnd(uint8_t* out) {
     return NET_MATCH_END_SIZE;
 }
 
+size_t writeWatchStart(uint8_t* out, const NetWatchStart& start) {
+    out[0] = NET_WATCH_START;
+    out[1] = (uint8_t)start.playground;
+    writeName(out + 2, start.names[0]);
+    writeName(out + 2 + NET_NAME_BYTES, start.names[1]);
+    putFloat(out + 2 + 2 * NET_NAME_BYTES, start.difficulty);
+    out[6 + 2 * NET_NAME_BYTES] = start.number;
+    return NET_WATCH_START_SIZE;
+}
+
+size_t writeWatchHolds(uint8_t* out, const NetWatchHolds& holds) {
+    out[0] = NET_WATCH_HOLDS;
+    out[1] = holds.match;
+    putU32(out + 2, holds.from);
+    putU32(out + 6, holds.settled);
+    uint8_t runs = holds.runs > NET_RUNS_MAX ? (uint8_t)NET_RUNS_MAX : holds.runs;
+    out[10] = runs;
+    for (int i = 0; i < runs; i++) {
+        out[NET_WATCH_HOLDS_HEAD + 2 * i] = holds.runLength[i];
+        out[NET_WATCH_HOLDS_HEAD + 2 * i + 1] = holds.runHolds[i];
+    }
+    return NET_WATCH_HOLDS_HEAD + 2 * (size_t)runs;
+}
+
+size_t writeWatchKnown(uint8_t* out, uint8_t match, uint32_t known) {
+    out[0] = NET_WATCH_KNOWN;
+    out[1] = match;
+    putU32(out + 2, known);
+    return NET_WATCH_KNOWN_SIZE;
+}
+
 bool readHello(const uint8_t* data, size_t length, char* name) {
     return length == NET_HELLO_SIZE && data[0] == NET_HELLO && readName(data + 1, name);
 }
@@ -113,6 +144,47 @@ bool readMatchState(const uint8_t* data, size_t length, uint32_t* step, MatchSta
 }
 
 bool readMatchEnd(const uint8_t* data, size_t length) { return length == NET_MATCH_END_SIZE && data[0] == NET_MATCH_END; }
+
+bool readWatchStart(const uint8_t* data, size_t length, NetWatchStart* start) {
+    if (length != NET_WATCH_START_SIZE || data[0] != NET_WATCH_START) return false;
+    NetWatchStart read;
+    read.playground = data[1];
+    if (read.playground != 1 && read.playground != 2) return false;
+    if (!readName(data + 2, read.names[0]) || !readName(data + 2 + NET_NAME_BYTES, read.names[1])) return false;
+    read.difficulty = getFloat(data + 2 + 2 * NET_NAME_BYTES);
+    if (!std::isfinite(read.difficulty) || read.difficulty <= 0 || read.difficulty > NET_DIFFICULTY_MAX) return false;
+    read.number = data[6 + 2 * NET_NAME_BYTES];
+    *start = read;
+    return true;
+}
+
+bool readWatchHolds(const uint8_t* data, size_t length, NetWatchHolds* holds) {
+    if (length < NET_WATCH_HOLDS_HEAD || data[0] != NET_WATCH_HOLDS) return false;
+    NetWatchHolds read;
+    read.match = data[1];
+    read.from = getU32(data + 2);
+    read.settled = getU32(data + 6);
+    read.runs = data[10];
+    if (read.runs > NET_RUNS_MAX || length != NET_WATCH_HOLDS_HEAD + 2 * (size_t)read.runs) return false;
+    uint32_t carried = 0;
+    for (int i = 0; i < read.runs; i++) {
+        read.runLength[i] = data[NET_WATCH_HOLDS_HEAD + 2 * i];
+        read.runHolds[i] = data[NET_WATCH_HOLDS_HEAD + 2 * i + 1];
+        if (read.runLength[i] == 0 || (read.runHolds[i] & 0x80) != 0) return false;
+        carried += read.runLength[i];
+    }
+    // Only steps the host has settled, and no more than a side keeps.
+    if (carried > NET_HOLDS_RING || read.from > read.settled || read.settled - read.from < carried) return false;
+    *holds = read;
+    return true;
+}
+
+bool readWatchKnown(const uint8_t* data, size_t length, uint8_t* match, uint32_t* known) {
+    if (length != NET_WATCH_KNOWN_SIZE || data[0] != NET_WATCH_KNOWN) return false;
+    *match = data[1];
+    *known = getU32(data + 2);
+    return true;
+}
 
 // A port number of 1 to 65535, or -1.
 long portNumber(const char* text) {

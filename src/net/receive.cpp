@@ -7,6 +7,7 @@
 #include "net/host.h"
 #include "net/link.h"
 #include "net/session.h"
+#include "net/watcher.h"
 
 // A connection not made within this long is given up: at start the guest ends,
 // later it tries again.
@@ -24,19 +25,29 @@ void receiveNetwork() {
     while (game.netHost && platform.netService(game.netHost, &event) > 0) {
         if (isHost())
             hostReceives(event);
-        else
+        else if (isGuest())
             guestReceives(event);
+        else
+            watcherHears(event);
     }
     if (!game.netHost) return;
+    // A watcher gone silent gives up its place.
+    for (Watcher& watcher : game.watchers) {
+        if (!watcher.peer || platform.netQuietFor(watcher.peer) <= SILENCE_LIMIT_MS) continue;
+        platform.netReset(watcher.peer);
+        watcher = Watcher{};
+    }
     if (game.netConnected && game.netPeer && platform.netQuietFor(game.netPeer) > SILENCE_LIMIT_MS) {
         platform.netReset(game.netPeer);
         if (isHost())
             guestLeaves();
-        else
+        else if (isGuest())
             hostGone("host lost");
+        else
+            watcherLosesHost();
         return;
     }
-    if (isGuest() && !game.netConnected && platform.getTicks() - game.netAttemptTick > CONNECT_WAIT_MS) {
+    if (!isHost() && !game.netConnected && platform.getTicks() - game.netAttemptTick > CONNECT_WAIT_MS) {
         if (!game.netEverConnected) {
             cannotReachHost();
             return;

@@ -15,6 +15,7 @@
 #include "net/link.h"
 #include "net/protocol.h"
 #include "net/router.h"
+#include "match/flow.h"
 #include "net/steps.h"
 
 // The end of a network start that could not be made: one line, then status 1;
@@ -34,7 +35,9 @@ void cannotReachHost() {
 
 void connectToHost() {
     game.netAttemptTick = platform.getTicks();
-    game.netPeer = platform.netConnect(game.netHost, game.netHostName, game.netPort, NET_PROTOCOL_VERSION);
+    // A watcher says so with its version; a guest gives the version alone.
+    const uint32_t hello = NET_PROTOCOL_VERSION | (game.netRole == NET_ROLE_WATCHER ? NET_WATCHER : 0);
+    game.netPeer = platform.netConnect(game.netHost, game.netHostName, game.netPort, hello);
     if (!game.netPeer && !game.netEverConnected) cannotReachHost();
 }
 
@@ -60,7 +63,7 @@ void startNetwork() {
         askRouter();       // and friends on the internet, through a port the router opens
         return;
     }
-    // A guest has no intro and no menu: it waits for the host's matches.
+    // A guest or a watcher has no intro and no menu: it waits for the host's matches.
     game.netHost = platform.netClient();
     if (!game.netHost) {
         networkFails("cannot start the network");
@@ -94,26 +97,31 @@ bool hostFromMenu() {
     return true;
 }
 
-bool joinFromMenu(const char* host, uint16_t port) {
+bool joinFromMenu(const char* host, uint16_t port, int role) {
     if (game.netRole != NET_ROLE_NONE || !host[0] || std::strlen(host) >= sizeof game.netHostName) return false;
     std::strcpy(game.netHostName, host);
     game.netPort = port;
-    game.netRole = NET_ROLE_GUEST;
+    game.netRole = (u8)role;
     game.netFromMenu = 1;
     game.menuNote[0] = 0;
     game.menuActive = 0;
     platform.setCursor(GLUT_CURSOR_NONE);
     startNetwork();
-    return game.netRole == NET_ROLE_GUEST;
+    return game.netRole == role;
 }
 
-// Back to where the session began: a host stays on its page, a guest comes
-// back to the join page. The other side is told; the port is free again.
+// Back to where the session began: a host stays on its page, a guest or a
+// watcher comes back to the join page. The other side is told; the port is free again.
 void endMenuSession() {
     if (!game.netFromMenu) return;
-    const bool guest = isGuest();
+    const bool guest = isGuest() || game.netRole == NET_ROLE_WATCHER;
     closeNetwork();
     endNetworkMatch(false, false);
+    if (game.watchingMatch) {
+        endMatch();
+        game.watchingMatch = 0;
+        game.difficulty = game.netOwnDifficulty;
+    }
     stopAnswering();
     if (game.netHost) platform.netClose(game.netHost);
     game.netHost = nullptr;

@@ -18,8 +18,9 @@ void leaveSession();
 // The menu's hosting page: listening on the game's port, answered on the local
 // network; false, with game.menuNote saying why, when it cannot be done.
 bool hostFromMenu();
-// The join page's choice: connecting to the host, the waiting screen shown; a
-// failure then or later brings the join page back with game.menuNote saying why.
-bool joinFromMenu(const char* host, uint16_t port);
+// The join page's choice: connecting to the host as its guest, or as a watcher
+// of its match (role), the waiting screen shown; a failure then or later brings
+// the join page back with game.menuNote saying why.
+bool joinFromMenu(const char* host, uint16_t port, int role);
 // Ends a session begun from the menu (hosting, or joined): the other side is told.
 void endMenuSession();

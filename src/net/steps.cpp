@@ -51,7 +51,7 @@ static MatchState& liveMatch() { return game; }
 
 // The match as it stood before step `step`: the live one for the step about to
 // run, a kept copy for the NET_RING steps before it.
-static const MatchState& matchBefore(uint32_t step) {
+const MatchState& matchBefore(uint32_t step) {
     if (step == game.matchStep) return liveMatch();
     return game.netSaved[step % NET_RING];
 }

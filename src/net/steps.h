@@ -3,6 +3,9 @@
 
 #include "net/protocol.h"
 
+// The match as it stood before step `step`: the live one for the step about to
+// run, a kept copy for the NET_RING steps before it.
+const MatchState& matchBefore(uint32_t step);
 // Both sides set up the same match from its start, the host's seed among it.
 void beginStepping(const NetMatchStart& start);
 // One frame of a network match: the steps game time calls for, after going back

@@ -218,8 +218,8 @@ log "garbage harmed nothing; the killed guest was noticed in $noticed s"
 
 # --- Refusals and failures --------------------------------------------------------------------------
 answer=$("$PEER" join 127.0.0.1 "$PORT" 99)
-[ "$answer" = $'connected\ndisconnected, reason 2, version 2' ] || fail "a guest of version 99 was not refused: $answer"
-grep -qx 'Network: refused a guest of protocol version 99; this game speaks version 2' "$host_DIR/stderr" ||
+[ "$answer" = $'connected\ndisconnected, reason 2, version 3' ] || fail "a guest of version 99 was not refused: $answer"
+grep -qx 'Network: refused a guest of protocol version 99; this game speaks version 3' "$host_DIR/stderr" ||
   fail "no line on the host about the guest of version 99"
 
 other_port=$(python3 -S -c 'import socket; s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("", 0)); print(s.getsockname()[1])')
@@ -230,7 +230,7 @@ on guest wait_exit 12 || fail "the guest of a host of version 99 kept running"
 kill "$other_host" 2>/dev/null
 [ "$EXIT_STATUS" = 1 ] || fail "the refused guest ended with status $EXIT_STATUS"
 [ "$(grep -v '^WARNING\|^ Writing' "$guest_DIR/stderr")" = \
-  "Network: 127.0.0.1:$other_port speaks protocol version 99; this game speaks version 2" ] ||
+  "Network: 127.0.0.1:$other_port speaks protocol version 99; this game speaks version 3" ] ||
   fail "the refused guest said: $(cat "$guest_DIR/stderr")"
 
 closed_port=$(python3 -S -c 'import socket; s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("", 0)); print(s.getsockname()[1])')

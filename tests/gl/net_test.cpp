@@ -16,6 +16,7 @@
 #include "core/game_state.h"
 #include "core/platform.h"
 #include "app/startup.h"
+#include "app/watch.h"
 #include "assets/sound.h"
 #include "app/events.h"
 #include "match/clock.h"
@@ -196,6 +197,53 @@ TEST_F(NetPlay, TheHostAsksItsRouterAndSaysWhatFriendsOnTheInternetJoin) {
     EXPECT_EQ(fake::routerAskedPort, 0);
 }
 
+// Watchers joining mid-match see the host's match with both names and change
+// nothing, whatever they hold; a fifth finds no room. A watcher that stalls more
+// than two seconds is brought forward to the newest settled match.
+TEST_F(NetPlay, WatchersSeeTheMatchChangeNothingAndAFifthFindsNoRoom) {
+    joinedMatch();
+    Side watchers[5];
+    auto all = [&](int steps) {
+        for (int i = 0; i < steps; i++) {
+            step();
+            for (Side& w : watchers)
+                if (w.exitStatus < 0 && w.state.netRole == NET_ROLE_WATCHER) as(w, onAppIdle);
+        }
+    };
+    all(50);
+    for (int i = 0; i < 5; i++) {
+        watchers[i].state = guest.state;
+        GameState& w = watchers[i].state;
+        w.netRole = NET_ROLE_WATCHER;
+        w.netHost = nullptr;
+        w.netPeer = nullptr;
+        w.netConnected = w.netEverConnected = w.netMatch = w.matchActive = 0;
+        as(watchers[i], startNetwork);
+        all(5);
+    }
+    all(20);
+    EXPECT_EQ(watchers[4].exitStatus, 1);
+    EXPECT_EQ(watchers[4].errors, "Network: the host has no room for more watchers\n");
+    for (int i = 0; i < 4; i++) {
+        ASSERT_EQ(watchers[i].state.watchingMatch, 1) << i;
+        EXPECT_STREQ(watchers[i].state.watchNames[0], "ann");
+        EXPECT_STREQ(watchers[i].state.watchNames[1], "bob");
+        const uint32_t step = watchers[i].state.matchStep;
+        ASSERT_LE(step, host.state.netConfirmed);
+        EXPECT_EQ(matchChecksum(watchers[i].state), host.state.netSums[step % NET_HOLDS_RING]);
+    }
+    // What a watcher holds moves nothing.
+    watchers[0].state.keyHeld[watchers[0].state.p1Up] = watchers[0].state.keyHeld[watchers[0].state.p2Down] = 1;
+    all(50);
+    EXPECT_EQ(host.state.p1BatY, 0.0f);
+    EXPECT_EQ(host.state.p2BatY, 0.0f);
+    // Stalled for three seconds, then on again: near the settled edge within a frame or two.
+    for (int i = 0; i < 300; i++) step();
+    all(3);
+    EXPECT_LE(host.state.netConfirmed - watchers[1].state.matchStep, 30u);
+    EXPECT_EQ(host.errors + guest.errors, "");
+}
+
 // The guest hears the host's match: the serve's bat sound and the point's out
 // sound; both panels agree on the points; the host's Escape sends the guest
 // back to its waiting screen, and a second match starts on the other playground.
@@ -360,10 +408,10 @@ TEST_F(NetPlay, LeavingLosingAndRefusals) {
     host.errors.clear();
     as(host, [] {
         _ENetHost* other = platform.netClient();
-        platform.netConnect(other, "localhost", NET_DEFAULT_PORT, NET_PROTOCOL_VERSION + 1);
+        platform.netConnect(other, "localhost", NET_DEFAULT_PORT, 2);  // a game of the version before
     });
     step(2);
-    EXPECT_EQ(host.errors, "Network: refused a guest of protocol version 3; this game speaks version 2\n");
+    EXPECT_EQ(host.errors, "Network: refused a guest of protocol version 2; this game speaks version 3\n");
     as(guest, [] {
         const NetEvent refusal = {NET_EVENT_DISCONNECT, game.netPeer,
                                   NET_REFUSED_VERSION | 7u << NET_REFUSAL_BITS, 0, 0, {}};
@@ -372,7 +420,7 @@ TEST_F(NetPlay, LeavingLosingAndRefusals) {
     });
     step();
     EXPECT_EQ(guest.exitStatus, 1);
-    EXPECT_NE(guest.errors.find("Network: localhost:47312 speaks protocol version 7; this game speaks version 2\n"),
+    EXPECT_NE(guest.errors.find("Network: localhost:47312 speaks protocol version 7; this game speaks version 3\n"),
               std::string::npos);
 }
 
@@ -416,10 +464,11 @@ TEST_F(NetPlay, BothSidesPlayTheSameMatchToTheEndOverASlowLossyLink) {
     fake::netLossPercent = 3;
     char scratch[] = "/tmp/tarvo-net-replays.XXXXXX";
     ASSERT_NE(mkdtemp(scratch), nullptr);
-    for (Side* side : {&host, &guest}) {
+    Side watcher;  // joins mid-match, directly, with no loss of its own
+    for (Side* side : {&host, &guest, &watcher}) {
         side->state.keepReplays = 1;
         std::snprintf(side->state.replayFolder, sizeof side->state.replayFolder, "%s/%s", scratch,
-                      side == &host ? "host" : "guest");
+                      side == &host ? "host" : side == &guest ? "guest" : "watcher");
     }
     step(10);
     hostStartsTwoPlayerMatch();
@@ -453,6 +502,23 @@ TEST_F(NetPlay, BothSidesPlayTheSameMatchToTheEndOverASlowLossyLink) {
         if (guest.state.matchActive) guestGames = guest.state.p1Games + guest.state.p2Games;
         if (host.state.gameOverSteps > 0 && host.state.gameOverSteps < 10)
             fake::netUnreliableLostFrom = fakeEnd(host.state.netHost);
+        if (host.state.matchStep == 1500) {
+            const std::string folder = watcher.state.replayFolder;
+            watcher.state = guest.state;
+            std::snprintf(watcher.state.replayFolder, sizeof watcher.state.replayFolder, "%s", folder.c_str());
+            watcher.state.netRole = NET_ROLE_WATCHER;
+            watcher.state.netHost = nullptr;
+            watcher.state.netPeer = nullptr;
+            watcher.state.netConnected = watcher.state.netEverConnected = watcher.state.netMatch = 0;
+            watcher.state.matchActive = 0;
+            watcher.state.replayOut = nullptr;  // the guest's own file, not the watcher's
+            as(watcher, startNetwork);
+        }
+        if (watcher.state.netRole == NET_ROLE_WATCHER) as(watcher, onAppIdle);
+    }
+    for (int i = 0; i < 3000 && watcher.state.watchingMatch; i++) {
+        fake::ticks += 10;
+        as(watcher, onAppIdle);
     }
     EXPECT_EQ(host.state.matchActive, 0);
     EXPECT_EQ(host.state.menuActive, 1);
@@ -481,6 +547,19 @@ TEST_F(NetPlay, BothSidesPlayTheSameMatchToTheEndOverASlowLossyLink) {
     EXPECT_EQ(guest.state.netConfirmed, host.state.netConfirmed);
     EXPECT_NE(lastReplayEnd(host.state), "");
     EXPECT_EQ(lastReplayEnd(guest.state), lastReplayEnd(host.state));
+    // The watcher kept the match from where it joined: its replay plays to the same points, games and end.
+    EXPECT_EQ(watcher.state.guestWaiting, 1);
+    EXPECT_EQ(lastReplayEnd(watcher.state).substr(8), lastReplayEnd(host.state).substr(8));
+    as(watcher, [&] {
+        const std::string path = std::string(game.replayFolder) + "/last.replay";
+        std::snprintf(game.replayPath, sizeof game.replayPath, "%s", path.c_str());
+        ASSERT_TRUE(loadReplay());
+        EXPECT_EQ(playReplayThrough(), game.replayHeader.steps);
+        EXPECT_EQ(game.p1Games, host.state.p1Games);
+        EXPECT_EQ(game.p2Games, host.state.p2Games);
+        free(game.replayData);
+        game.replayData = nullptr;
+    });
     EXPECT_EQ(std::system((std::string("rm -rf ") + scratch).c_str()), 0);
 }
 
@@ -560,7 +639,7 @@ TEST(MenuNetPlay, HostedByPointerFoundAndJoinedByKeysAndLeftFromTheMenu) {
     ASSERT_EQ(guest.state.netMatch, 1);
 
     // A third game joining the busy host hears why, on its join page.
-    as(third, [] { joinFromMenu("localhost", NET_DEFAULT_PORT); });
+    as(third, [] { joinFromMenu("localhost", NET_DEFAULT_PORT, NET_ROLE_GUEST); });
     for (int i = 0; i < 5; i++) {
         idle(1);
         as(third, onAppIdle);
