@@ -81,6 +81,7 @@ enum {
     LIST_GLOW_ROW = 29,
     LIST_ADDRESS = 30,
     LIST_JOIN_BACK = 31,
+    LIST_JOIN_PANEL = 32,
 };
 
 static void bindSlot(int slot) { glBindTexture(GL_TEXTURE_2D, game.textures[slot]); }
@@ -252,21 +253,25 @@ void drawHostingPage() {
     glDisable(GL_BLEND);
 }
 
-// The hosts found, a row each: name, address, and whether it is free or already
-// has its guest; then typing a host by hand, and back. A failed join says why.
+// The hosts found, a row each in one window: name, address, whether it is free
+// or already has its guest, and what choosing the row does (join a free host,
+// watch a busy one's match); the row under the glow is marked. Below the
+// window, typing a host by hand, and back. A failed join says why.
 void drawJoinPage() {
-    drawMenuList(LIST_SETTINGS_PANEL, SLOT_PANEL);
+    drawMenuList(LIST_JOIN_PANEL, SLOT_PANEL);
     bindSlot(SLOT_FONT);
     drawCentred(360, "join a game");
     if (game.foundHostCount == 0) drawCentred(226, "looking for hosts");
     for (int row = 0; row < game.foundHostCount && row < JOIN_ROWS; row++) {
         const FoundHost& host = game.foundHosts[row];
         const float y = 298.0f - 36.0f * (float)row;
-        drawText(90, y, host.name);
-        drawText(230, y, host.address);
-        drawText(480, y, host.free ? "free" : "busy");
+        if (game.glowVisible && row == game.hoverHostRow) drawText(72, y, ">");
+        drawText(92, y, host.name);
+        drawText(216, y, host.address);
+        drawText(436, y, host.free ? "free" : "busy");
+        drawText(500, y, host.free ? "join" : "watch");
     }
-    if (game.menuNote[0]) drawCentred(112, game.menuNote);
+    if (game.menuNote[0]) drawCentred(124, game.menuNote);
     glDisable(GL_BLEND);
     drawMenuList(LIST_ADDRESS, SLOT_ADDRESS);
     drawMenuList(LIST_JOIN_BACK, SLOT_BACK);

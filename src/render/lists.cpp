@@ -13,7 +13,7 @@
 namespace {
 
 // Block sizes: list k of a block is its first name plus k.
-enum { MATCH_LIST_COUNT = 11, FONT_LIST_COUNT = 256, INTRO_LIST_COUNT = 2, MENU_LIST_COUNT = 32 };
+enum { MATCH_LIST_COUNT = 11, FONT_LIST_COUNT = 256, INTRO_LIST_COUNT = 2, MENU_LIST_COUNT = 33 };
 
 // One corner of a field quad: position, then the picture coordinate it shows.
 struct Corner {
@@ -129,9 +129,10 @@ const ScreenQuad menuQuads[MENU_LIST_COUNT] = {
     {256, 80, 384, 112, 1},   // 26 close
     {256, 50, 384, 82, 1},    // 27 watch the last match
     {236, 38, 404, 94, 1},    // 28 its window, below the main menu's
-    {0, 0, 480, 32, 1},       // 29 glow over a row of the hosts found
+    {0, 0, 500, 32, 1},       // 29 glow over a row of the hosts found
     {176, 72, 304, 104, 1},   // 30 type a host
     {336, 72, 464, 104, 1},   // 31 back from joining
+    {60, 118, 580, 344, 1},   // 32 the join page's one window, the list of hosts in it
 };
 
 void compileFieldList(GLuint name, FieldList list) {
