@@ -1,4 +1,4 @@
-// Fuzz target for the network packet readers, the game's and those of finding hosts: any bytes must read without a fault, and a packet a reader takes must hold usable values and write back to the very same bytes.
+// Fuzz target for the network packet readers, the game's (a watcher's too) and those of finding hosts: any bytes must read without a fault, and a packet a reader takes must hold usable values and write back to the very same bytes.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -61,6 +61,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t length) {
         sameBytes(data, length, written, writeMatchState(written, step, match));
     }
     if (readMatchEnd(data, length)) sameBytes(data, length, written, writeMatchEnd(written));
+    NetWatchStart watch;
+    if (readWatchStart(data, length, &watch)) {
+        check(watch.playground == 1 || watch.playground == 2, "no such playground to watch");
+        check(std::isfinite(watch.difficulty) && watch.difficulty > 0, "a watched difficulty no match can use");
+        checkName(watch.names[0]);
+        checkName(watch.names[1]);
+        sameBytes(data, length, written, writeWatchStart(written, watch));
+    }
+    NetWatchHolds watched;
+    if (readWatchHolds(data, length, &watched)) {
+        uint32_t carried = 0;
+        for (int i = 0; i < watched.runs; i++) {
+            check(watched.runLength[i] > 0 && watched.runHolds[i] < 0x80, "a watched run of no steps or unknown bits");
+            carried += watched.runLength[i];
+        }
+        check(watched.from <= watched.settled && watched.settled - watched.from >= carried, "holds of unsettled steps");
+        sameBytes(data, length, written, writeWatchHolds(written, watched));
+    }
+    uint8_t number;
+    if (readWatchKnown(data, length, &number, &step)) sameBytes(data, length, written, writeWatchKnown(written, number, step));
     if (readQuestion(data, length)) sameBytes(data, length, written, writeQuestion(written));
     if (readAnswer(data, length, &answer)) {
         check(answer.free <= 1 && answer.port != 0, "an answer's free or port out of range");
