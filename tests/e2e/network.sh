@@ -19,17 +19,25 @@ PEER=$BUILD_DIR/tests/tarvo-net-peer
 [ -x "$PEER" ] || { echo "FAIL: $PEER is missing"; exit 1; }
 
 host_DISPLAY=$DISPLAY
-# The guest's virtual display: a second server, for as long as this script runs.
-display_file=$(mktemp)
-"$E2E_LIB/../../../scripts/headless.sh" bash -c 'echo "$DISPLAY $$" >"$1"; exec sleep 100000' _ "$display_file" &
-for _ in $(seq 1 300); do [ -s "$display_file" ] && break; sleep 0.1; done
-read -r guest_DISPLAY second_server <"$display_file"
-rm -f "$display_file"
-[ -n "${guest_DISPLAY:-}" ] || { echo "FAIL: no second virtual display"; exit 1; }
+# A side's virtual display (the guest's, the watcher's): a server of its own, for
+# as long as this script runs; sets <side>_DISPLAY and keeps the server to stop.
+servers=()
+new_display() {
+  local file server
+  file=$(mktemp)
+  "$E2E_LIB/../../../scripts/headless.sh" bash -c 'echo "$DISPLAY $$" >"$1"; exec sleep 100000' _ "$file" &
+  for _ in $(seq 1 300); do [ -s "$file" ] && break; sleep 0.1; done
+  read -r "${1}_DISPLAY" server <"$file"
+  rm -f "$file"
+  [ -n "$server" ] || { echo "FAIL: no virtual display for the $1"; exit 1; }
+  servers+=("$server")
+}
+new_display guest
 
 host_DIR=$(mktemp -d /tmp/tarvo-e2e.XXXXXX)
 guest_DIR=$(mktemp -d /tmp/tarvo-e2e.XXXXXX)
-for dir in "$host_DIR" "$guest_DIR"; do
+watcher_DIR=$(mktemp -d /tmp/tarvo-e2e.XXXXXX)
+for dir in "$host_DIR" "$guest_DIR" "$watcher_DIR"; do
   ln -s "$BUILD_DIR/data" "$dir/data"
   mkdir -p "$dir/shots"
 done
@@ -38,14 +46,15 @@ printf 'camAngleX= 0\ncamAngleY= 0\ncamAngleZ= 0\ncamZoom= 0\np1name: \nhoster\n
 printf 'music= 0\neffects= 1\nresolution= 0\nmode= 0\ndifficulty= 11\n' >"$guest_DIR/tarvo.ini"
 printf 'camAngleX= 0\ncamAngleY= 0\ncamAngleZ= 0\ncamZoom= 0\np1name: \nguest\np2name: \nplayer 2\n' >>"$guest_DIR/tarvo.ini"
 guest_settings=$(cat "$guest_DIR/tarvo.ini")
+sed 's/^guest$/watcher/' "$guest_DIR/tarvo.ini" >"$watcher_DIR/tarvo.ini"
 # The guest's sound is captured to hear the host's match on it; the host plays silently.
 export SDL_AUDIODRIVER=dummy
 PORT=$(python3 -S -c 'import socket; s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("", 0)); print(s.getsockname()[1])')
 
 finish() {
-  for pid in ${host_PID:-} ${guest_PID:-} ${relay_PID:-}; do kill -9 "$pid" 2>/dev/null; done
-  [ -n "${second_server:-}" ] && kill "$second_server" 2>/dev/null
-  rm -rf "$host_DIR" "$guest_DIR"
+  for pid in ${host_PID:-} ${guest_PID:-} ${watcher_PID:-} ${relay_PID:-} ${peers[@]:-}; do kill -9 "$pid" 2>/dev/null; done
+  for server in "${servers[@]}"; do kill "$server" 2>/dev/null; done
+  rm -rf "$host_DIR" "$guest_DIR" "$watcher_DIR"
 }
 trap finish EXIT
 
@@ -289,6 +298,25 @@ GAME_OVER="252 232 378 248"
 points=0
 panel=$relay_start
 DISPLAY=$guest_DISPLAY xdotool keydown a
+# A watcher joins mid-match, after the third point, straight to the host's port; from then on its
+# panel shows the host's after every point within a second. Three stand-in watchers fill the
+# host's room, and a fifth is told there is none.
+watch_match() {
+  new_display watcher
+  on watcher start_game --watch "127.0.0.1:$PORT"
+  on watcher wait_window || fail "the watcher's window did not open"
+  peers=()
+  for _ in 1 2 3; do
+    "$PEER" watcher 127.0.0.1 "$PORT" 60 >>"$watcher_DIR/peers" &
+    peers+=($!)
+  done
+  for _ in $(seq 1 100); do [ "$(grep -c '^connected' "$watcher_DIR/peers" 2>/dev/null)" = 3 ] && break; sleep 0.1; done
+  (cd "$watcher_DIR" && "$E2E_LIB/../../../scripts/headless.sh" "$GAME" --watch "127.0.0.1:$PORT" >/dev/null \
+    2>"$watcher_DIR/fifth" </dev/null) && fail "a fifth watcher was let in"
+  [ "$(grep -v '^WARNING\|^ Writing' "$watcher_DIR/fifth")" = "Network: the host has no room for more watchers" ] ||
+    fail "the fifth watcher said: $(cat "$watcher_DIR/fifth")"
+  log "a watcher joined after point $points; three stand-ins filled the room, a fifth was refused"
+}
 while :; do
   # The serve: the pass key again and again until the point shows (before the next rally is set
   # up, 1.5 s after a point, the key does nothing; each serve gives one point).
@@ -300,7 +328,16 @@ while :; do
   points=$(( points + 1 ))
   panel=$(on host shot "relay_host_$points")
   on guest await_same "relay_guest_$points" "$panel" "$PANEL" "the guest's panel after point $points"
-  above "$(shot_diff "$panel" "$relay_start" $GAME_OVER)" 20 && break
+  if [ -n "${watcher_PID:-}" ]; then
+    on watcher shot_await "relay_watcher_$points" 1 same "$panel" $PANEL ||
+      fail "the watcher's panel was not the host's within a second of point $points"
+  fi
+  (( points == 3 )) && watch_match
+  if above "$(shot_diff "$panel" "$relay_start" $GAME_OVER)" 20; then
+    on watcher shot_await relay_watcher_over 1 change "$relay_start" 20 $GAME_OVER ||
+      fail "no GAME OVER on the watcher within a second of the host's"
+    break
+  fi
   (( points < 20 )) || fail "no game over after 20 points"
 done
 DISPLAY=$guest_DISPLAY xdotool keyup a
@@ -308,15 +345,21 @@ log "relay: $points points to GAME OVER, both panels alike after each"
 on host move $AT_NOTHING
 on host await_same relay_host_back "$host_menu" "" "the host's menu after the match behind the relay"
 on guest await_same relay_guest_back "$relay_waiting" "" "the guest waiting again after the match"
+on watcher await_change watcher_back "$relay_start" "$FIELD" 20 "the watcher's waiting screen after the match"
 for side in host guest; do
   stats=$(grep '^Network stats:' "$(eval echo "\$${side}_DIR")/stderr") || fail "no network stats from the $side"
   log "$side: $stats"
   case $stats in *"0 taken from the host"*) ;; *) fail "the $side's match went out of step: $stats" ;; esac
 done
-# Each side kept the match as its own replay, both ending on the same step with the same score.
+# Each side kept the match as its own replay, both ending on the same step with the same score; the
+# watcher's, kept from where it joined, ends on the same points, games and finish.
 host_end=$(tail -c 16 "$host_DIR/replays/last.replay" | od -An -tx1) || fail "the host kept no replay"
 guest_end=$(tail -c 16 "$guest_DIR/replays/last.replay" | od -An -tx1) || fail "the guest kept no replay"
 [ "$host_end" = "$guest_end" ] || fail "the two replays end apart: $host_end / $guest_end"
+watcher_end=$(tail -c 8 "$watcher_DIR/replays/last.replay" | od -An -tx1) || fail "the watcher kept no replay"
+[ "$watcher_end" = "$(tail -c 8 "$host_DIR/replays/last.replay" | od -An -tx1)" ] ||
+  fail "the watcher's replay ends apart from the players': $watcher_end / $host_end"
+sed 's/^/[stand-in watcher] /' "$watcher_DIR/peers"
 kill "$relay_PID"
 wait "$relay_PID" 2>/dev/null
 relay_PID=

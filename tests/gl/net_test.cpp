@@ -232,11 +232,16 @@ TEST_F(NetPlay, WatchersSeeTheMatchChangeNothingAndAFifthFindsNoRoom) {
         ASSERT_LE(step, host.state.netConfirmed);
         EXPECT_EQ(matchChecksum(watchers[i].state), host.state.netSums[step % NET_HOLDS_RING]);
     }
-    // What a watcher holds moves nothing.
+    // What a watcher holds moves nothing; its F1 turns its own camera while the match plays on.
     watchers[0].state.keyHeld[watchers[0].state.p1Up] = watchers[0].state.keyHeld[watchers[0].state.p2Down] = 1;
+    as(watchers[2], [] { onSpecial(GLUT_KEY_F1, 0, 0); });
+    const uint32_t before = watchers[2].state.matchStep;
     all(50);
     EXPECT_EQ(host.state.p1BatY, 0.0f);
     EXPECT_EQ(host.state.p2BatY, 0.0f);
+    EXPECT_EQ(watchers[2].state.cameraMode, 1);
+    EXPECT_EQ(host.state.cameraMode, 0);
+    EXPECT_GT(watchers[2].state.matchStep, before + 40);
     // Stalled for three seconds, then on again: near the settled edge within a frame or two.
     for (int i = 0; i < 300; i++) step();
     all(3);

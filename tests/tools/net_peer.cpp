@@ -4,16 +4,20 @@
 //   tarvo-net-peer join HOST PORT VERSION        connects as a guest of VERSION; prints how the host answered
 //   tarvo-net-peer watch HOST PORT SECONDS       joins as a guest of this game's version, holds nothing, and
 //                                                prints the host's holds traffic of the match it plays meanwhile
+//   tarvo-net-peer watcher HOST PORT SECONDS     watches the host's match as a watcher does, saying how far it
+//                                                has the holds; prints whether it was let in, and its traffic
 #include <enet/enet.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "core/game_state.h"
 #include "net/protocol.h"
 
 static int usage() {
-    fprintf(stderr, "usage: tarvo-net-peer host PORT VERSION SECONDS | join HOST PORT VERSION | watch HOST PORT SECONDS\n");
+    fprintf(stderr, "usage: tarvo-net-peer host PORT VERSION SECONDS | join HOST PORT VERSION | watch HOST PORT SECONDS"
+                    " | watcher HOST PORT SECONDS\n");
     return 2;
 }
 
@@ -98,10 +102,59 @@ static int watch(const char* name, int port, unsigned seconds) {
     return 0;
 }
 
+static int watcher(const char* name, int port, unsigned seconds) {
+    ENetHost* self = enet_host_create(nullptr, 1, 2, 0, 0);
+    ENetPeer* peer = self ? connectTo(self, name, port, NET_PROTOCOL_VERSION | NET_WATCHER) : nullptr;
+    if (!peer) return 1;
+    const enet_uint32 start = enet_time_get(), end = start + seconds * 1000;
+    enet_uint32 told = start;
+    unsigned holdsPackets = 0, bytes = 0;
+    uint8_t match = 0;
+    uint32_t known = 0;
+    ENetEvent event;
+    while (enet_time_get() < end) {
+        if (enet_time_get() - told >= 100 && match) {
+            told = enet_time_get();
+            uint8_t packet[NET_PACKET_MAX];
+            enet_peer_send(peer, NET_HOLDS_CHANNEL, enet_packet_create(packet, writeWatchKnown(packet, match, known), 0));
+        }
+        if (enet_host_service(self, &event, 5) <= 0) continue;
+        if (event.type == ENET_EVENT_TYPE_CONNECT) printf("connected\n");
+        if (event.type == ENET_EVENT_TYPE_DISCONNECT) {
+            printf("refused, reason %u\n", event.data & 0xFF);
+            return 0;
+        }
+        if (event.type != ENET_EVENT_TYPE_RECEIVE) continue;
+        const uint8_t* data = event.packet->data;
+        const size_t length = event.packet->dataLength;
+        bytes += (unsigned)length;
+        NetWatchStart begun;
+        NetWatchHolds holds;
+        MatchState state;
+        uint32_t step;
+        if (readWatchStart(data, length, &begun)) match = begun.number;
+        if (readMatchState(data, length, &step, &state)) known = step;
+        if (readWatchHolds(data, length, &holds) && holds.match == match) {
+            holdsPackets++;
+            uint32_t carried = 0;
+            for (int i = 0; i < holds.runs; i++) carried += holds.runLength[i];
+            if (holds.from <= known && known < holds.from + carried) known = holds.from + carried;
+        }
+        enet_packet_destroy(event.packet);
+    }
+    const double span = (enet_time_get() - start) / 1000.0;
+    printf("watched: %u holds packets, %u bytes in %.1f s (%.0f a second), settled holds to step %u\n", holdsPackets,
+           bytes, span, bytes / span, (unsigned)known);
+    enet_peer_disconnect_now(peer, 0);
+    enet_host_destroy(self);
+    return 0;
+}
+
 int main(int argc, char** argv) {
     if (argc < 2 || enet_initialize() != 0) return usage();
     if (strcmp(argv[1], "host") == 0 && argc == 5) return host(atoi(argv[2]), (unsigned)atoi(argv[3]), (unsigned)atoi(argv[4]));
     if (strcmp(argv[1], "join") == 0 && argc == 5) return join(argv[2], atoi(argv[3]), (unsigned)atoi(argv[4]));
     if (strcmp(argv[1], "watch") == 0 && argc == 5) return watch(argv[2], atoi(argv[3]), (unsigned)atoi(argv[4]));
+    if (strcmp(argv[1], "watcher") == 0 && argc == 5) return watcher(argv[2], atoi(argv[3]), (unsigned)atoi(argv[4]));
     return usage();
 }
