@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Plays the real game on a virtual display and saves pictures of the intro, every menu page and a match on
-# each playground as PNG files. Usage: scripts/screenshots.sh GAME BUILD_DIR OUT_DIR (make screenshots).
+# Plays the real game on a virtual display and saves pictures of the intro, every menu page, the join page
+# with two hosts of this machine on it, and a match on each playground as PNG files. Usage: scripts/screenshots.sh GAME BUILD_DIR OUT_DIR (make screenshots).
 set -u
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 GAME=$(realpath "$1")
@@ -70,6 +70,33 @@ match() {
 }
 match 249 tennis
 match 391 futuristic
+
+# The join page with two hosts of this machine found on it: one free, one whose
+# guest has joined (its match is for watching). Each runs on a display of its own.
+helpers=()
+for side in free busy guest; do
+  mkdir -p "$WORKDIR/$side"
+  ln -s "$BUILD_DIR/data" "$WORKDIR/$side/data"
+done
+printf 'music= 0\neffects= 0\nresolution= 0\nmode= 0\ndifficulty= 11\ncamAngleX= 0\ncamAngleY= 0\ncamAngleZ= 0\ncamZoom= 0\np1name: \nmira\n' \
+  >"$WORKDIR/free/tarvo.ini"
+sed 's/^mira$/jonas/' "$WORKDIR/free/tarvo.ini" >"$WORKDIR/busy/tarvo.ini"
+(cd "$WORKDIR/free" && exec "$ROOT/scripts/headless.sh" "$GAME" --host --no-port-mapping --port 47330 >/dev/null 2>&1) &
+helpers+=($!)
+(cd "$WORKDIR/busy" && exec "$ROOT/scripts/headless.sh" "$GAME" --host --no-port-mapping --port 47331 >/dev/null 2>&1) &
+helpers+=($!)
+sleep 1
+(cd "$WORKDIR/guest" && exec "$ROOT/scripts/headless.sh" "$GAME" --join 127.0.0.1:47331 >/dev/null 2>&1) &
+helpers+=($!)
+at 320 234; click; sleep 0.4
+at 320 284; click; sleep 3
+at 320 210
+save menu-join
+tap_key Escape; sleep 0.4
+tap_key Escape; sleep 0.4
+pkill -f -- "--no-port-mapping --port 4733[01]"
+pkill -f -- "--join 127.0.0.1:47331"
+wait "${helpers[@]}" 2>/dev/null
 
 quit_through_menu
 [ "$EXIT_STATUS" = 0 ] || fail "the game ended with status $EXIT_STATUS"

@@ -268,8 +268,8 @@ void drawJoinPage() {
         if (game.glowVisible && row == game.hoverHostRow) drawText(72, y, ">");
         drawText(92, y, host.name);
         drawText(216, y, host.address);
-        drawText(436, y, host.free ? "free" : "busy");
-        drawText(500, y, host.free ? "join" : "watch");
+        drawText(428, y, host.free ? "free" : "busy");
+        drawText(492, y, host.free ? "join" : "watch");
     }
     if (game.menuNote[0]) drawCentred(124, game.menuNote);
     glDisable(GL_BLEND);
