@@ -13,6 +13,9 @@ build=$(cd "${1:?usage: bench/net_play.sh <build folder>}" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 game=$build/tarvo-rink
 probe=$build/bench/tarvo-key-probe
+peer=$build/bench/tarvo-net-peer
+# Stand-in watchers of the "watched" link, each saying how far it has the holds, as a watching game does.
+WATCHERS=4
 relay=$here/../tests/tools/udp_relay.py
 presses=${TARVO_NET_PRESSES:-20}
 # Bat 1 on the host's screen and bat 2 on the guest's, where a rally starts and
@@ -139,10 +142,11 @@ probe_side() {
   )
 }
 
-# One link: "direct" on loopback, or "relay" through the impairing relay. Writes
-# $work/<link>.txt with the probe summaries, both stats lines and the relay's counts.
+# One link: "direct" on loopback, "watched" the same with $WATCHERS stand-in watchers of the match,
+# or "relay" through the impairing relay. Writes $work/<link>.txt with the probe summaries, both stats
+# lines, each watcher's traffic and the relay's counts.
 measure_link() {
-  local link=$1 port join host_line guest_line host_probe guest_probe
+  local link=$1 port join host_line guest_line host_probe guest_probe watchers=()
   port=$(free_port)
   join=127.0.0.1:$port
   start_side host --host --no-port-mapping --port "$port"
@@ -159,6 +163,13 @@ measure_link() {
   start_side guest --join "$join"
   sleep 1
   start_network_match
+  if [ "$link" = watched ]; then
+    for n in $(seq 1 $WATCHERS); do
+      "$peer" watcher 127.0.0.1 "$port" 60 >"$work/watcher.$n" &
+      watchers+=($!)
+    done
+    sleep 2  # each sent the match and on its holds
+  fi
   say "$link: match on; the host's bat"
   host_probe=$(probe_side host "$HOST_BAT")
   say "$link: the guest's bat"
@@ -171,12 +182,20 @@ measure_link() {
   done
   host_line=$(grep -m1 '^Network stats:' "$host_DIR/stderr") || fail "$link: no network stats from the host"
   guest_line=$(grep -m1 '^Network stats:' "$guest_DIR/stderr") || fail "$link: no network stats from the guest"
+  for pid in "${watchers[@]}"; do kill -INT "$pid" 2>/dev/null || true; done
   {
     echo "host_bat $host_probe"
     echo "guest_bat $guest_probe"
     echo "host_stats $host_line"
     echo "guest_stats $guest_line"
   } >"$work/$link.txt"
+  if [ "$link" = watched ]; then
+    for n in $(seq 1 $WATCHERS); do
+      for _ in $(seq 1 100); do grep -q '^watched:' "$work/watcher.$n" && break; sleep 0.1; done
+      grep -q '^connected' "$work/watcher.$n" || fail "stand-in watcher $n was not let in: $(cat "$work/watcher.$n")"
+      echo "watcher $(grep '^watched:' "$work/watcher.$n")" >>"$work/$link.txt"
+    done
+  fi
   if [ -n "$relay_PID" ]; then
     stop_pid "$relay_PID"
     relay_PID=
@@ -241,6 +260,7 @@ measure_local beside
 stop_pid "$guest_PID"
 guest_PID=
 measure_link direct
+measure_link watched
 measure_link relay
 
 python3 - "$work" "$((SECONDS - started))" "$presses" "$load_before" "$(cut -d' ' -f1-3 /proc/loadavg)" \
@@ -284,6 +304,8 @@ def read(name):
                 entry[kind] = words(rest)
             elif kind.endswith("_stats"):
                 entry[kind] = stats(rest)
+            elif kind == "watcher":
+                entry.setdefault("watchers", []).append(words(rest))
             elif kind == "relay":
                 way, _, counts = rest.partition(" ")
                 entry.setdefault("relay", {})[way] = words(counts)
@@ -291,6 +313,7 @@ def read(name):
 
 
 links = [dict(read("direct"), name="direct", delay_ms=0, jitter_ms=0, loss_percent=0, duplicate_percent=0),
+         dict(read("watched"), name="watched", delay_ms=0, jitter_ms=0, loss_percent=0, duplicate_percent=0),
          dict(read("relay"), name="relay", delay_ms=delay, jitter_ms=jitter, loss_percent=loss,
               duplicate_percent=duplicate)]
 # How far a held bat moves in a step, in the match's units.

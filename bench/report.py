@@ -466,6 +466,8 @@ NET_SIDES = [("host", "host, bat 1 (a, z)", "bat1"), ("guest", "guest, bat 2 (a,
 
 
 def link_title(link):
+    if link.get("watchers"):
+        return "direct, loopback, %d watchers" % len(link["watchers"])
     if not link.get("delay_ms"):
         return "direct, loopback"
     return "relay, %g +- %g ms, %g %% lost, %g %% doubled" % (
@@ -556,6 +558,18 @@ def net_tables(out, net, notes):
             if line.get("taken_from_host"):
                 notes.append("**The %s's match went out of step %d times** (%s)."
                               % (side, line["taken_from_host"], link_title(link)))
+        watchers = link.get("watchers")
+        if watchers:
+            rates = [w.get("bytes_per_s", 0) for w in watchers]
+            plain = next((l for l in net.get("links", []) if l.get("name") == "direct"), {})
+            notes.append("With %d stand-in watchers of the match (`tarvo-net-peer watcher`, each saying how far it "
+                         "has the holds, as a watching game does), each received %s bytes a second of the game's "
+                         "packets (%s in all, mean %s), and the host sent %s bytes a second in all, against %s with "
+                         "none; the own-bat times with them stand in the table above beside those without." % (
+                             len(watchers), " / ".join(figure(r, "%.0f") for r in rates), figure(sum(rates), "%.0f"),
+                             figure(sum(rates) / len(rates), "%.0f"),
+                             figure((link.get("host_stats") or {}).get("bytes_out_per_s"), "%.0f"),
+                             figure((plain.get("host_stats") or {}).get("bytes_out_per_s"), "%.0f")))
         relay = link.get("relay")
         if relay:
             notes.append(relay_depths(link, bat_step))

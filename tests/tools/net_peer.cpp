@@ -6,8 +6,10 @@
 //                                                prints the host's holds traffic of the match it plays meanwhile
 //   tarvo-net-peer watcher HOST PORT SECONDS     watches the host's match as a watcher does, saying how far it
 //                                                has the holds; prints whether it was let in, and its traffic
+//                                                when the time is up or it is interrupted
 #include <enet/enet.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -102,6 +104,10 @@ static int watch(const char* name, int port, unsigned seconds) {
     return 0;
 }
 
+// An interrupt ends the watching early, its figures still printed.
+static volatile sig_atomic_t stopped = 0;
+static void stopWatching(int) { stopped = 1; }
+
 static int watcher(const char* name, int port, unsigned seconds) {
     ENetHost* self = enet_host_create(nullptr, 1, 2, 0, 0);
     ENetPeer* peer = self ? connectTo(self, name, port, NET_PROTOCOL_VERSION | NET_WATCHER) : nullptr;
@@ -112,7 +118,8 @@ static int watcher(const char* name, int port, unsigned seconds) {
     uint8_t match = 0;
     uint32_t known = 0;
     ENetEvent event;
-    while (enet_time_get() < end) {
+    signal(SIGINT, stopWatching);
+    while (enet_time_get() < end && !stopped) {
         if (enet_time_get() - told >= 100 && match) {
             told = enet_time_get();
             uint8_t packet[NET_PACKET_MAX];
@@ -143,8 +150,8 @@ static int watcher(const char* name, int port, unsigned seconds) {
         enet_packet_destroy(event.packet);
     }
     const double span = (enet_time_get() - start) / 1000.0;
-    printf("watched: %u holds packets, %u bytes in %.1f s (%.0f a second), settled holds to step %u\n", holdsPackets,
-           bytes, span, bytes / span, (unsigned)known);
+    printf("watched: holds_packets=%u bytes=%u seconds=%.1f bytes_per_s=%.0f known=%u\n", holdsPackets, bytes, span,
+           bytes / span, (unsigned)known);
     enet_peer_disconnect_now(peer, 0);
     enet_host_destroy(self);
     return 0;
