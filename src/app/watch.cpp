@@ -135,12 +135,8 @@ static bool runReplayStep() {
 }
 
 void replayIdle() {
-    updateFrameDelta();
-    countFrames();
+    const uint32_t elapsed = beginDrivenFrame(&game.replayLastTick, WATCH_FRAME_MS_MAX);
     const float frameDelta = game.frameDelta;
-    uint32_t elapsed = game.frameTick - game.replayLastTick;
-    game.replayLastTick = game.frameTick;
-    if (elapsed > WATCH_FRAME_MS_MAX) elapsed = WATCH_FRAME_MS_MAX;
     if (!game.cameraMode) game.replayClockMs += elapsed;
     for (int ran = 0; ran < WATCH_STEPS_MAX && game.matchActive; ran++) {
         // Each step comes when the replay's clock reaches the time it was played at.

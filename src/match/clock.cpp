@@ -43,6 +43,14 @@ void updateFrameDelta() {
     game.frameLastTick = game.frameTick;
 }
 
+uint32_t beginDrivenFrame(uint32_t* lastTick, uint32_t most) {
+    updateFrameDelta();
+    countFrames();
+    uint32_t elapsed = game.frameTick - *lastTick;
+    *lastTick = game.frameTick;
+    return elapsed > most ? most : elapsed;
+}
+
 void countFrames() {
     game.fpsTick = platform.getTicks();
     game.fpsAccMs += game.fpsTick - game.fpsLastTick;

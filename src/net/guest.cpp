@@ -33,17 +33,6 @@ static void matchBegins(const NetMatchStart& start) {
     beginStepping(start);
 }
 
-static void refused(uint32_t reason) {
-    char why[NET_HOST_NAME_SIZE + 96];
-    if ((reason & 0xFF) == NET_REFUSED_BUSY) {
-        snprintf(why, sizeof why, "%s:%u already has a guest", game.netHostName, (unsigned)game.netPort);
-    } else {
-        snprintf(why, sizeof why, "%s:%u speaks protocol version %u; this game speaks version %d", game.netHostName,
-                 (unsigned)game.netPort, (unsigned)(reason >> NET_REFUSAL_BITS), NET_PROTOCOL_VERSION);
-    }
-    networkFails(why);
-}
-
 void guestReceives(const NetEvent& event) {
     switch (event.type) {
     case NET_EVENT_CONNECT:
@@ -55,20 +44,9 @@ void guestReceives(const NetEvent& event) {
             send(NET_RELIABLE, packet, writeHello(packet, game.p1name), true);
         }
         break;
-    case NET_EVENT_DISCONNECT: {
-        if (event.peer != game.netPeer) break;
-        uint32_t reason = event.data & 0xFF;
-        if (game.netConnected && (reason == NET_REFUSED_BUSY || reason == NET_REFUSED_VERSION)) {
-            refused(event.data);
-        } else if (game.netConnected) {
-            hostGone("host lost");
-        } else if (!game.netEverConnected) {
-            cannotReachHost();
-        } else {
-            connectToHost();  // the host is not back yet: try again
-        }
+    case NET_EVENT_DISCONNECT:
+        if (event.peer == game.netPeer && !connectionRefusedOrUnmade(event)) hostGone("host lost");
         break;
-    }
     case NET_EVENT_RECEIVE: {
         if (event.peer != game.netPeer || !game.netConnected) break;
         game.netBytesIn += (u32)event.length;

@@ -41,6 +41,29 @@ void connectToHost() {
     if (!game.netPeer && !game.netEverConnected) cannotReachHost();
 }
 
+bool connectionRefusedOrUnmade(const NetEvent& event) {
+    const uint32_t reason = event.data & 0xFF;
+    char why[NET_HOST_NAME_SIZE + 96];
+    if (game.netConnected && reason == NET_REFUSED_BUSY) {
+        snprintf(why, sizeof why, "%s:%u already has a guest", game.netHostName, (unsigned)game.netPort);
+    } else if (game.netConnected && reason == NET_REFUSED_VERSION) {
+        snprintf(why, sizeof why, "%s:%u speaks protocol version %u; this game speaks version %d", game.netHostName,
+                 (unsigned)game.netPort, (unsigned)(event.data >> NET_REFUSAL_BITS), NET_PROTOCOL_VERSION);
+    } else if (game.netConnected && reason == NET_REFUSED_FULL) {
+        snprintf(why, sizeof why, "the host has no room for more watchers");
+    } else if (game.netConnected) {
+        return false;  // lost
+    } else {
+        if (!game.netEverConnected)
+            cannotReachHost();
+        else
+            connectToHost();  // the host is not back yet: try again
+        return true;
+    }
+    networkFails(why);
+    return true;
+}
+
 void startNetwork() {
     if (game.netRole == NET_ROLE_NONE) return;
     const char* stats = getenv("TARVO_NET_STATS");

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "core/platform.h"
+
 // Start-up: a host listens on its port, a guest starts connecting and shows its
 // waiting screen. Ends the program with status 1 when that cannot be done.
 void startNetwork();
@@ -12,6 +14,10 @@ void networkFails(const char* why);
 void cannotReachHost();
 // The guest's connection attempt, again after a loss.
 void connectToHost();
+// A guest's or a watcher's connection ended: a refusal said (a busy host, another
+// version, no room for more watchers), a host never reached given up, one not
+// back yet tried again. False when it was lost, for the caller to mend.
+bool connectionRefusedOrUnmade(const NetEvent& event);
 // The guest's Escape: it leaves the session and the program ends, its settings
 // untouched; a guest that joined from the menu goes back to the join page.
 void leaveSession();

@@ -192,12 +192,8 @@ void leaveNetworkMatch() { endNetworkMatch(true); }
 // going back for any late keys; then the sounds, this side's camera, and the end
 // once both sides know the match is over.
 void networkFrame() {
-    updateFrameDelta();
-    countFrames();
+    const uint32_t elapsed = beginDrivenFrame(&game.netLastFrameTick, FRAME_MS_MAX);
     const float frameDelta = game.frameDelta;
-    uint32_t elapsed = game.frameTick - game.netLastFrameTick;
-    game.netLastFrameTick = game.frameTick;
-    if (elapsed > FRAME_MS_MAX) elapsed = FRAME_MS_MAX;
     // Ahead of the other side by a step or more (half the difference of what
     // each sees of the other): this side runs at nine tenths of the pace.
     const int32_t lead = (int32_t)(game.matchStep - game.netOtherStep) - game.netOtherAhead;

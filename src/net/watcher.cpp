@@ -88,26 +88,9 @@ void watcherHears(const NetEvent& event) {
         game.netConnected = 1;
         game.netEverConnected = 1;
         break;
-    case NET_EVENT_DISCONNECT: {
-        if (event.peer != game.netPeer) break;
-        const uint32_t reason = event.data & 0xFF;
-        char why[NET_HOST_NAME_SIZE + 96];
-        if (game.netConnected && reason == NET_REFUSED_FULL) {
-            networkFails("the host has no room for more watchers");
-        } else if (game.netConnected && reason == NET_REFUSED_VERSION) {
-            snprintf(why, sizeof why, "%s:%u speaks protocol version %u; this game speaks version %d",
-                     game.netHostName, (unsigned)game.netPort, (unsigned)(event.data >> NET_REFUSAL_BITS),
-                     NET_PROTOCOL_VERSION);
-            networkFails(why);
-        } else if (game.netConnected) {
-            watcherLosesHost();
-        } else if (!game.netEverConnected) {
-            cannotReachHost();
-        } else {
-            connectToHost();  // the host is not back yet: try again
-        }
+    case NET_EVENT_DISCONNECT:
+        if (event.peer == game.netPeer && !connectionRefusedOrUnmade(event)) watcherLosesHost();
         break;
-    }
     case NET_EVENT_RECEIVE: {
         if (event.peer != game.netPeer || !game.netConnected) break;
         game.netBytesIn += (u32)event.length;
@@ -152,12 +135,8 @@ static void runWatchedStep() {
 }
 
 void watchFrame() {
-    updateFrameDelta();
-    countFrames();
+    const uint32_t elapsed = beginDrivenFrame(&game.watchLastFrameTick, FRAME_MS_MAX);
     const float frameDelta = game.frameDelta;
-    uint32_t elapsed = game.frameTick - game.watchLastFrameTick;
-    game.watchLastFrameTick = game.frameTick;
-    if (elapsed > FRAME_MS_MAX) elapsed = FRAME_MS_MAX;
     // Once the host has ended the match, every step it settled is run.
     const uint32_t behind = game.watchEnding ? 0 : WATCH_BEHIND_STEPS;
     const uint32_t target = game.watchKnown > behind ? game.watchKnown - behind : 0;
