@@ -14,6 +14,7 @@
 #   router_daemon_start [no-natpmp]  miniupnpd in the router, NAT-PMP on unless told; returns once it
 #                                answers and knows its address is reachable
 #   router_daemon_stop           miniupnpd stopped, its mappings gone with its chains' rules
+#   router_heard TEXT            true when the daemon's log holds TEXT
 #   router_natpmp_silent on|off  the router's NAT-PMP port drops what reaches it (a router that never answers)
 #   router_mappings              the mappings the router holds: "PROTOCOL PORT HOST:PORT" a line
 
@@ -52,17 +53,15 @@ router_up() {
   ip link add "$ROUTER_LAN_IF" netns "$ROUTER_NS" type veth peer name "trt$n-home" netns "$LAN_NS_home" &&
     ip link add "$ROUTER_WAN_IF" netns "$ROUTER_NS" type veth peer name "trt$n-out" netns "$LAN_NS_outside" ||
     lan_skip "cannot make a veth pair"
-  local ns dev address
-  while read -r ns dev address; do
-    ip -n "$ns" addr add "$address" dev "$dev" && ip -n "$ns" link set "$dev" up && ip -n "$ns" link set lo up ||
-      fail "cannot set up $dev"
-  done <<EOF
-$LAN_NS_home trt$n-home $HOME_HOST/24
+  local ns dev address links="$LAN_NS_home trt$n-home $HOME_HOST/24
 $ROUTER_NS $ROUTER_LAN_IF $ROUTER_LAN/24
 $ROUTER_NS $ROUTER_WAN_IF $ROUTER_WAN/24
 $LAN_NS_outside trt$n-out $GUEST/24
-$LAN_NS_outside trt$n-out $ROUTER_STUN_ALTERNATE/24
-EOF
+$LAN_NS_outside trt$n-out $ROUTER_STUN_ALTERNATE/24"
+  while read -r ns dev address; do
+    ip -n "$ns" addr add "$address" dev "$dev" && ip -n "$ns" link set "$dev" up && ip -n "$ns" link set lo up ||
+      fail "cannot set up $dev"
+  done <<<"$links"
   ip -n "$LAN_NS_home" route add default via "$ROUTER_LAN" || fail "no default route in home"
   ip netns exec "$ROUTER_NS" sysctl -qw net.ipv4.ip_forward=1 || fail "no forwarding in the router"
   # A home router's firewall: out from home freely, back in only what answers it or what miniupnpd
@@ -76,11 +75,10 @@ EOF
     router_tables -t nat -A POSTROUTING -o "$ROUTER_WAN_IF" -j MINIUPNPD-POSTROUTING &&
     router_tables -t nat -A POSTROUTING -o "$ROUTER_WAN_IF" -j MASQUERADE || lan_skip "the router's iptables chains could not be made"
   # The links carry once both ends are up: a moment after.
-  for tries in $(seq 1 50); do
-    [ "$(ip -all netns exec ip link show up 2>/dev/null | grep -c "trt$n-.*LOWER_UP")" = 4 ] && break
-    sleep 0.1
-  done
-  (( tries < 50 )) || fail "the router's links did not come up"
+  while read -r ns dev address; do
+    for tries in $(seq 1 50); do ip -n "$ns" link show "$dev" | grep -q LOWER_UP && break; sleep 0.1; done
+    (( tries < 50 )) || fail "the router's link $dev did not come up"
+  done <<<"$links"
   ip netns exec "$LAN_NS_outside" python3 -S "$ROUTER_STUN" "$GUEST" "$ROUTER_STUN_ALTERNATE" \
     >"$ROUTER_DIR/stun.log" 2>&1 &
   ROUTER_STUN_PID=$!
@@ -90,6 +88,11 @@ EOF
 
 router_side() { lan_side "$@"; }
 router_in() { lan_in "$@"; }
+
+router_listens() { ip netns exec "$ROUTER_NS" ss -Hlun "sport = :$1" | grep -q .; }
+
+# True when the router daemon's log has a line holding $1: what it was asked and did.
+router_heard() { grep -qF -- "$1" "$ROUTER_DIR/miniupnpd.log"; }
 
 router_daemon_start() {
   local natpmp=yes
@@ -111,14 +114,16 @@ EOF
   ip netns exec "$ROUTER_NS" miniupnpd -d -f "$ROUTER_DIR/miniupnpd.conf" -P "$ROUTER_DIR/miniupnpd.pid" \
     >>"$ROUTER_DIR/miniupnpd.log" 2>&1 &
   ROUTER_PID=$!
-  # Ready once STUN found the address reachable and UPnP's HTTP side listens.
+  # Ready once STUN has found the address reachable and the router listens for UPnP's searches (and
+  # NAT-PMP's requests).
   local tries
   for tries in $(seq 1 300); do
-    grep -q "Port forwarding is now enabled" "$ROUTER_DIR/miniupnpd.log" && grep -q "HTTP listening" "$ROUTER_DIR/miniupnpd.log" && return 0
+    router_heard "Port forwarding is now enabled" && router_listens 1900 &&
+      { [ $natpmp = no ] || router_listens 5351; } && return 0
     kill -0 "$ROUTER_PID" 2>/dev/null || break
     sleep 0.1
   done
-  fail "miniupnpd did not come up: $(tail -n 20 "$ROUTER_DIR/miniupnpd.log")"
+  fail "miniupnpd did not come up"
 }
 
 # Stopped as a router is switched off: what it held is flushed from its chains.
@@ -156,7 +161,8 @@ router_down() {
     pid=${side}_SERVER
     [ -n "${!pid:-}" ] && kill "${!pid}" 2>/dev/null
   done
-  [ "$status" != 0 ] && [ -s "${ROUTER_DIR:-}/miniupnpd.log" ] && tail -n 30 "$ROUTER_DIR/miniupnpd.log" | sed 's/^/  router: /'
+  [ "$status" != 0 ] && [ -s "${ROUTER_DIR:-}/miniupnpd.log" ] &&
+    grep -v parse_stun_response "$ROUTER_DIR/miniupnpd.log" | tail -n 20 | sed 's/^/  router: /'
   for pid in ${ROUTER_PID:-} ${ROUTER_STUN_PID:-}; do { kill -9 "$pid"; wait "$pid"; } 2>/dev/null; done
   for pid in ${home_HOLDER:-} ${outside_HOLDER:-}; do wait "$pid" 2>/dev/null; done
   for ns in ${LAN_NS_home:-} ${ROUTER_NS:-} ${LAN_NS_outside:-}; do
