@@ -18,6 +18,8 @@
 #   router_natpmp_silent on|off  the router's NAT-PMP port drops what reaches it (a router that never answers)
 #   router_mappings              the mappings the router holds: "PROTOCOL PORT HOST:PORT" a line
 
+# miniupnpd, iptables-legacy and sysctl live in /usr/sbin, which a shell's PATH may lack.
+export PATH="$PATH:/usr/sbin:/sbin"
 ROUTER_STUN=$E2E_LIB/../../tools/stun_responder.py
 ROUTER_WAN=203.0.113.1
 GUEST=203.0.113.2
