@@ -8,9 +8,11 @@ play_packages="cmake make g++ pkg-config libsdl1.2-dev libsdl-image1.2-dev libsd
 deb_packages="$play_packages debhelper dpkg-dev"
 # The package test checks the package as Debian's tools do and runs it at its real paths in a
 # private mount namespace: lintian, the desktop entry, AppStream and manual page checkers, bubblewrap.
-# The LAN tests make their network with iproute2's `ip netns`.
+# The LAN tests make their network with iproute2's `ip netns`; the router test's router is miniupnpd
+# with its iptables backend (without its recommended service package: no daemon of the machine's own).
 test_packages="$deb_packages xvfb xauth xdotool x11-apps imagemagick python3 googletest libgtest-dev
-  clang libclang-rt-14-dev valgrind lintian desktop-file-utils appstream bubblewrap man-db groff-base iproute2"
+  clang libclang-rt-14-dev valgrind lintian desktop-file-utils appstream bubblewrap man-db groff-base iproute2
+  miniupnpd-iptables iptables"
 # The benchmarks: Google Benchmark, and XTEST for the probe that presses keys in the real game.
 bench_packages="$test_packages libbenchmark-dev libxtst-dev"
 

@@ -1,0 +1,172 @@
+#!/usr/bin/env bash
+# A host behind a home router asks it to forward its port, and a guest on the internet joins through it
+# (lib/router.sh: the host in "home", miniupnpd in "router", the guest in "outside", each game on a
+# display of its own inside its namespace). With NAT-PMP, --host says on standard output where friends
+# on the internet join, the router holds that mapping, the guest joins that address and the host's
+# tennis match shows on both; quitting through the menu removes the mapping. With the router's NAT-PMP
+# off, hosting from the menu: the hosting page says "asking the router..." and then the same, over UPnP;
+# the match again, the mapping gone again. With no router daemon, the host says the router opened no
+# port and the guest cannot reach it. Plain build only; needs root, `ip netns`, miniupnpd and
+# iptables-legacy, or it is skipped.
+set -u
+source "$(dirname "$0")/lib/game.sh"
+# Plain build only: the sanitizer build's share of network play is e2e.network and e2e.lan.
+BUILD_DIR=$2 sanitizer_build && exit 77
+GAME=$1
+BUILD_DIR=$2
+source "$(dirname "$0")/lib/play.sh"
+source "$(dirname "$0")/lib/lan.sh"
+source "$(dirname "$0")/lib/router.sh"
+router_up
+router_side home
+router_side outside
+log "home $HOME_HOST behind the router $ROUTER_LAN / $ROUTER_WAN; the guest outside at $GUEST"
+for dir in "$home_DIR" "$outside_DIR"; do printf 'music= 0\neffects= 0\nresolution= 0\nmode= 0\n' >"$dir/tarvo.ini"; done
+export SDL_AUDIODRIVER=dummy
+JOIN=$ROUTER_WAN:47312
+SAID_JOIN="friends on the internet join $JOIN"
+# The hosting page's router lines and the guest's waiting line, at the game's heights (from the bottom).
+ROUTER_LINES="100 76"
+WAITING_LINE=224
+
+# ---- Text on a menu page, read as ink_pattern reads the panel's names ------------------------------------
+
+# Ink of the cells of a line of text $3 cells long centred at height $2 of shot $1, and of one cell
+# more on either side: "1" a cell with ink, "0" none.
+line_ink() {
+  shot_cells "$1" $(( 306 - 7 * $3 )) $(( 464 - $2 )) $(( $3 + 2 )) |
+    awk '{for (i = 1; i <= NF; i++) printf "%d", ($i > 8); print ""}'
+}
+
+# What line_ink reads of text $1 in a 640 x 480 window: ink for a letter or digit, none for a space or a
+# stop (too few pixels), either for a colon or a bracket; none on either side, so that a line longer or
+# shorter differs.
+ink_of() { local t=${1//[[:alnum:]]/1}; t=${t//[ .]/0}; echo "^0${t//[^01]/[01]}0\$"; }
+
+# True when shot $1 shows text $2 centred at height $3, or broken at one of its spaces onto a second
+# line at height $4.
+shows_text() {
+  local text=$2 i first second
+  [[ $(line_ink "$1" "$3" ${#text}) =~ $(ink_of "$text") ]] && return 0
+  for (( i = 1; i < ${#text} && ${#4}; i++ )); do
+    [ "${text:i:1}" = " " ] || continue
+    first=${text:0:i} second=${text:i+1}
+    [[ $(line_ink "$1" "$3" ${#first}) =~ $(ink_of "$first") ]] &&
+      [[ $(line_ink "$1" "$4" ${#second}) =~ $(ink_of "$second") ]] && return 0
+  done
+  return 1
+}
+
+# Takes screenshots named $1 until one shows text $2 as shows_text reads it (at heights $3 [$4]);
+# fails when none does in time. SHOT holds it.
+await_text() {
+  local deadline
+  deadline=$(deadline_in "$SCREEN_WAIT")
+  until SHOT=$(shot "$1") && shows_text "$SHOT" "$2" $3 "${4:-}"; do
+    passed "$deadline" && fail "'$2' never showed (ink $(line_ink "$SHOT" "$3" ${#2}))"
+    sleep 0.1
+  done
+}
+
+# ---- Steps -----------------------------------------------------------------------------------------------
+
+# Waits for the host's standard output to say something; fails unless it is the one line $1.
+host_said() {
+  for _ in $(seq 1 300); do [ -s "$home_DIR/stdout" ] && break; sleep 0.1; done
+  local said
+  said=$(cat "$home_DIR/stdout")
+  [ "$said" = "$1" ] || router_in home fail "the host said not '$1' but: ${said:-nothing}"
+}
+
+router_holds() {
+  [ "$(router_mappings)" = "$1" ] || fail "the router holds not '$1' but: '$(router_mappings)'"
+}
+
+# The host starts, its intro skipped; HOST_SHOT shows its main menu.
+host_starts() {
+  router_in home start_game "$@"
+  router_in home wait_window || fail "the host's window did not open"
+  router_in home skip_intro
+  router_in home move $AT_NOTHING
+  HOST_SHOT=$(router_in home shot host_menu)
+}
+
+# The guest outside joins the router's address and waits for the host, whose playground page then shows
+# (after a click on two players when $1 is "click", by itself on the hosting page): the host starts
+# tennis there, and the match shows on both screens.
+match_through_router() {
+  router_in outside start_game --join "$JOIN"
+  router_in outside wait_window || fail "the guest's window did not open"
+  router_in outside await_text guest_waiting "waiting for the host" $WAITING_LINE
+  local waiting=$SHOT
+  [ "$1" = click ] && router_in home menu_click $AT_TWO
+  router_in home move $AT_NOTHING
+  router_in home await_change host_playgrounds "$HOST_SHOT" "" 3 "the host's playground page with the guest there"
+  router_in home menu_click $AT_TENNIS
+  router_in home await_change host_match "$SHOT" "" 3 "the host's match"
+  HOST_SHOT=$SHOT
+  router_in outside await_change guest_match "$waiting" "" 3 "the guest's match"
+}
+
+# The host leaves the match with Escape and quits through its menu: status 0, and the router holds no
+# mapping any more. The guest is stopped.
+host_quits() {
+  router_in home focus_game
+  router_in home tap_key Escape
+  router_in home move $AT_NOTHING
+  router_in home await_change host_back "$HOST_SHOT" "" 3 "the host's screen after its Escape"
+  router_in home quit_through_menu
+  [ "$EXIT_STATUS" = 0 ] || fail "the host ended with status $EXIT_STATUS"
+  router_holds ""
+  router_in outside stop_game
+}
+
+# --- NAT-PMP: --host says where to join, the guest joins there ------------------------------------------
+router_daemon_start
+host_starts --host
+host_said "Router: $SAID_JOIN"
+router_holds "udp 47312 $HOME_HOST:47312"
+router_heard "NAT-PMP port mapping request : 47312->$HOME_HOST:47312 udp lifetime=3600s" ||
+  fail "the router was not asked over NAT-PMP for port 47312 for an hour"
+log "NAT-PMP: the host says '$SAID_JOIN', the router holds the mapping"
+match_through_router click
+log "the guest outside joined $JOIN; the match shows on both"
+host_quits
+log "the host quit through its menu: status 0, no mapping left"
+
+# --- UPnP, hosting from the menu: the hosting page asks, then says where to join ------------------------
+# The router's NAT-PMP port stays silent until the page is seen asking, so that it asks for as long as
+# the game waits for NAT-PMP; then it refuses, and the game goes on to UPnP.
+router_daemon_stop
+router_daemon_start no-natpmp
+router_natpmp_silent on
+host_starts
+router_in home menu_click $AT_TWO
+router_in home menu_click $AT_HOST
+router_in home move $AT_NOTHING
+router_in home await_text host_asking "asking the router..." $ROUTER_LINES
+router_natpmp_silent off
+router_in home await_text host_answer "$SAID_JOIN" $ROUTER_LINES
+HOST_SHOT=$SHOT
+router_holds "udp 47312 $HOME_HOST:47312"
+router_heard "AddPortMapping: ext port 47312 to $HOME_HOST:47312 protocol UDP for: Tarvo Rink leaseduration=3600" ||
+  fail "the router was not asked over UPnP for port 47312 for an hour"
+[ ! -s "$home_DIR/stdout" ] || fail "hosting from the menu said on standard output: $(cat "$home_DIR/stdout")"
+log "UPnP: the hosting page asked the router, then said '$SAID_JOIN'; the router holds the mapping"
+match_through_router page
+log "the guest outside joined $JOIN; the match shows on both"
+host_quits
+log "the host quit through its menu: status 0, no mapping left"
+
+# --- No router daemon: no port, and no way in ------------------------------------------------------------
+router_daemon_stop
+host_starts --host
+host_said "Router: the router opened no port: only this network can join"
+router_holds ""
+router_in outside start_game --join "$JOIN"
+router_in outside wait_exit 20 || fail "the guest of a host behind a closed router kept running"
+[ "$EXIT_STATUS" = 1 ] || fail "the guest of a host behind a closed router ended with status $EXIT_STATUS"
+[ "$(cat "$outside_DIR/stderr")" = "Network: cannot reach $JOIN" ] ||
+  fail "the guest of a host behind a closed router said: $(cat "$outside_DIR/stderr")"
+log "no router daemon: the host says no port opened; the guest cannot reach $JOIN (status 1)"
+echo "a guest on the internet joined a host behind its router over NAT-PMP and over UPnP; no mapping outlived hosting; without the router's help no guest got in"
