@@ -10,6 +10,18 @@
 
 #include "core/game_state.h"  // the match record's layout only
 
+bool addHoldToRuns(uint8_t& runs, uint8_t* runLength, uint8_t* runHolds, uint8_t held) {
+    if (runs > 0 && runHolds[runs - 1] == held && runLength[runs - 1] < 255) {
+        runLength[runs - 1]++;
+        return true;
+    }
+    if (runs >= NET_RUNS_MAX) return false;
+    runHolds[runs] = held;
+    runLength[runs] = 1;
+    runs++;
+    return true;
+}
+
 size_t writeHello(uint8_t* out, const char* name) {
     out[0] = NET_HELLO;
     writeName(out + 1, name);

@@ -110,6 +110,10 @@ struct NetWatchHolds {
 const float NET_DIFFICULTY_MAX = 1000.0f;
 
 // Writers: each fills `out` (room for NET_PACKET_MAX bytes) and gives the size.
+// Adds one step's holds to a packet's runs: the last run one longer when they are
+// its holds, else a new run; false when the packet has room for no more.
+bool addHoldToRuns(uint8_t& runs, uint8_t* runLength, uint8_t* runHolds, uint8_t held);
+
 size_t writeHello(uint8_t* out, const char* name);
 size_t writeHolds(uint8_t* out, const NetHolds& holds);
 size_t writeMatchStart(uint8_t* out, const NetMatchStart& start);

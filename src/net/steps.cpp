@@ -270,15 +270,7 @@ static uint32_t sendHoldsFrom(uint32_t from, int channel, bool reliable) {
     uint32_t step = from;
     for (; step < game.matchStep; step++) {
         const u8 held = game.netOwnHolds[step % NET_HOLDS_RING];
-        if (out.runs > 0 && out.runHolds[out.runs - 1] == held && out.runLength[out.runs - 1] < 255) {
-            out.runLength[out.runs - 1]++;
-        } else if (out.runs < NET_RUNS_MAX) {
-            out.runHolds[out.runs] = held;
-            out.runLength[out.runs] = 1;
-            out.runs++;
-        } else {
-            break;
-        }
+        if (!addHoldToRuns(out.runs, out.runLength, out.runHolds, held)) break;
     }
     uint8_t packet[NET_PACKET_MAX];
     send(channel, packet, writeHolds(packet, out), reliable);

@@ -92,15 +92,7 @@ static uint32_t sendHoldsFrom(Watcher& watcher, uint32_t from, int channel, bool
     for (; step < game.netConfirmed; step++) {
         const u8 held = (u8)((game.netOwnHolds[step % NET_HOLDS_RING] & HOLD_BITS) |
                              (game.netOtherHolds[step % NET_HOLDS_RING] & 7) << 4);
-        if (out.runs > 0 && out.runHolds[out.runs - 1] == held && out.runLength[out.runs - 1] < 255)
-            out.runLength[out.runs - 1]++;
-        else if (out.runs < NET_RUNS_MAX) {
-            out.runHolds[out.runs] = held;
-            out.runLength[out.runs] = 1;
-            out.runs++;
-        } else {
-            break;
-        }
+        if (!addHoldToRuns(out.runs, out.runLength, out.runHolds, held)) break;
     }
     uint8_t packet[NET_PACKET_MAX];
     sendTo(watcher.peer, channel, packet, writeWatchHolds(packet, out), reliable);

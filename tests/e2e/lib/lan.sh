@@ -63,8 +63,19 @@ lan_up() {
 # the namespaces, the namespaces (the veth pair goes with them) and the work dirs. A failed run shows
 # each side's standard error and keeps its evidence under Testing/e2e-failures/<test>/<side>.
 lan_down() {
-  local status=$? side ns pid dir
-  for side in A B; do
+  local status=$?
+  lan_sides_down "$status" A B
+  lan_namespaces_down ${LAN_NS_A:-} ${LAN_NS_B:-}
+  rm -rf "${A_DIR:-}" "${B_DIR:-}"
+  exit "$status"
+}
+
+# The games and displays of sides $2...; with a failure status $1, each one's standard error shown and
+# its evidence kept first.
+lan_sides_down() {
+  local status=$1 side pid dir
+  shift
+  for side in "$@"; do
     dir=${side}_DIR
     if [ "$status" != 0 ] && [ -n "${!dir:-}" ]; then
       [ -s "${!dir}/stderr" ] && sed "s/^/  $side's stderr: /" "${!dir}/stderr"
@@ -76,13 +87,19 @@ lan_down() {
     pid=${side}_SERVER
     [ -n "${!pid:-}" ] && kill "${!pid}" 2>/dev/null
   done
-  for pid in ${A_HOLDER:-} ${B_HOLDER:-}; do wait "$pid" 2>/dev/null; done
-  for ns in ${LAN_NS_A:-} ${LAN_NS_B:-}; do
+  for side in "$@"; do
+    pid=${side}_HOLDER
+    [ -n "${!pid:-}" ] && wait "${!pid}" 2>/dev/null
+  done
+}
+
+# Namespaces $@, whatever still runs in them killed first (a veth goes with its namespace).
+lan_namespaces_down() {
+  local ns pid
+  for ns in "$@"; do
     for pid in $(ip netns pids "$ns" 2>/dev/null); do kill -9 "$pid" 2>/dev/null; done
     ip netns del "$ns" 2>/dev/null
   done
-  rm -rf "${A_DIR:-}" "${B_DIR:-}"
-  exit "$status"
 }
 
 # Side $1's virtual display, started inside its namespace for as long as the script runs (held by a

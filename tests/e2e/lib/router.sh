@@ -151,26 +151,12 @@ router_mappings() {
 # Everything the run started, whatever way it ends, as lan.sh's lan_down does for its sides; a failed
 # run shows the end of the router daemon's log too.
 router_down() {
-  local status=$? side ns pid dir
-  for side in home outside; do
-    dir=${side}_DIR
-    if [ "$status" != 0 ] && [ -n "${!dir:-}" ]; then
-      [ -s "${!dir}/stderr" ] && sed "s/^/  $side's stderr: /" "${!dir}/stderr"
-      lan_in "$side" keep_evidence
-    fi
-    pid=${side}_PID
-    [ -n "${!pid:-}" ] && { kill -9 "${!pid}"; wait "${!pid}"; } 2>/dev/null
-    pid=${side}_SERVER
-    [ -n "${!pid:-}" ] && kill "${!pid}" 2>/dev/null
-  done
+  local status=$? pid
+  lan_sides_down "$status" home outside
   [ "$status" != 0 ] && [ -s "${ROUTER_DIR:-}/miniupnpd.log" ] &&
     grep -v parse_stun_response "$ROUTER_DIR/miniupnpd.log" | tail -n 20 | sed 's/^/  router: /'
   for pid in ${ROUTER_PID:-} ${ROUTER_STUN_PID:-}; do { kill -9 "$pid"; wait "$pid"; } 2>/dev/null; done
-  for pid in ${home_HOLDER:-} ${outside_HOLDER:-}; do wait "$pid" 2>/dev/null; done
-  for ns in ${LAN_NS_home:-} ${ROUTER_NS:-} ${LAN_NS_outside:-}; do
-    for pid in $(ip netns pids "$ns" 2>/dev/null); do kill -9 "$pid" 2>/dev/null; done
-    ip netns del "$ns" 2>/dev/null
-  done
+  lan_namespaces_down ${LAN_NS_home:-} ${ROUTER_NS:-} ${LAN_NS_outside:-}
   rm -rf "${home_DIR:-}" "${outside_DIR:-}" "${ROUTER_DIR:-}"
   exit "$status"
 }
