@@ -9,7 +9,7 @@ import sys
 
 SIZES = ["640x480", "800x600", "1024x768"]
 SCENES = [("menu", "menu, page 0 with the glow"), ("tennis", "match on tennis"), ("futuristic", "match on futuristic")]
-SETS = [("base", "start-up: loadBaseTextures + buildDisplayLists", 27),
+SETS = [("base", "start-up: loadBaseTextures + buildDisplayLists", 34),
         ("tennis", "match start: loadPlayground1Textures", 10),
         ("futuristic", "match start: loadPlayground2Textures", 15)]
 
