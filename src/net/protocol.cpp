@@ -103,6 +103,20 @@ bool readHello(const uint8_t* data, size_t length, char* name) {
     return length == NET_HELLO_SIZE && data[0] == NET_HELLO && readName(data + 1, name);
 }
 
+// A packet's runs of holds: each at least a step long and with none of the bits
+// `unused` set; `carried` is how many steps they hold in all.
+static bool readRuns(const uint8_t* in, uint8_t runs, uint8_t* runLength, uint8_t* runHolds, uint8_t unused,
+                     uint32_t* carried) {
+    *carried = 0;
+    for (int i = 0; i < runs; i++) {
+        runLength[i] = in[2 * i];
+        runHolds[i] = in[2 * i + 1];
+        if (runLength[i] == 0 || (runHolds[i] & unused) != 0) return false;
+        *carried += runLength[i];
+    }
+    return true;
+}
+
 bool readHolds(const uint8_t* data, size_t length, NetHolds* holds) {
     if (length < NET_HOLDS_HEAD || data[0] != NET_HOLDS) return false;
     NetHolds read;
@@ -115,13 +129,9 @@ bool readHolds(const uint8_t* data, size_t length, NetHolds* holds) {
     read.match = data[22];
     read.runs = data[23];
     if (read.runs > NET_RUNS_MAX || length != NET_HOLDS_HEAD + 2 * (size_t)read.runs) return false;
-    uint32_t carried = 0;
-    for (int i = 0; i < read.runs; i++) {
-        read.runLength[i] = data[NET_HOLDS_HEAD + 2 * i];
-        read.runHolds[i] = data[NET_HOLDS_HEAD + 2 * i + 1];
-        if (read.runLength[i] == 0 || (read.runHolds[i] & ~HOLD_BITS) != 0) return false;
-        carried += read.runLength[i];
-    }
+    uint32_t carried;
+    if (!readRuns(data + NET_HOLDS_HEAD, read.runs, read.runLength, read.runHolds, (uint8_t)~HOLD_BITS, &carried))
+        return false;
     // The holds carried are of steps the sender has run, and of no more than a
     // side keeps; its checksum is of a step it has run.
     if (carried > NET_HOLDS_RING || read.from > read.step || read.step - read.from < carried) return false;
@@ -178,13 +188,9 @@ bool readWatchHolds(const uint8_t* data, size_t length, NetWatchHolds* holds) {
     read.settled = getU32(data + 6);
     read.runs = data[10];
     if (read.runs > NET_RUNS_MAX || length != NET_WATCH_HOLDS_HEAD + 2 * (size_t)read.runs) return false;
-    uint32_t carried = 0;
-    for (int i = 0; i < read.runs; i++) {
-        read.runLength[i] = data[NET_WATCH_HOLDS_HEAD + 2 * i];
-        read.runHolds[i] = data[NET_WATCH_HOLDS_HEAD + 2 * i + 1];
-        if (read.runLength[i] == 0 || (read.runHolds[i] & 0x80) != 0) return false;
-        carried += read.runLength[i];
-    }
+    uint32_t carried;
+    if (!readRuns(data + NET_WATCH_HOLDS_HEAD, read.runs, read.runLength, read.runHolds, 0x80, &carried))
+        return false;
     // Only steps the host has settled, and no more than a side keeps.
     if (carried > NET_HOLDS_RING || read.from > read.settled || read.settled - read.from < carried) return false;
     *holds = read;

@@ -22,19 +22,26 @@ lan_skip() {
   exit 77
 }
 
-# Claims a subnet 10.77.N.0/24 no other run holds: the first whose namespace this run creates (a name
-# taken by a run in progress fails to be created). Sets LAN_NS_A, LAN_NS_B, LAN_A, LAN_B, LAN_BROADCAST.
-lan_up() {
-  [ "$(id -u)" = 0 ] || lan_skip "the local network needs root (network namespaces)"
+# Claims a number N (1-250) no other run holds: the first for which this run creates namespace $1 with
+# N put for its "N" (a name taken by a run in progress fails to be created); sets N. Skips without root.
+lan_claim() {
+  [ "$(id -u)" = 0 ] || lan_skip "network namespaces need root"
   ip netns list >/dev/null 2>&1 || lan_skip "no 'ip netns' here"
-  local n tries error
+  local tries error name
   for (( tries = 0; tries < 250; tries++ )); do
-    n=$(( ($$ + tries) % 250 + 1 ))
-    error=$(ip netns add "tarvo-lan$n-a" 2>&1) && break
-    ip netns list | grep -q "^tarvo-lan$n-a\b" || lan_skip "cannot create a network namespace: $error"
-    n=
+    N=$(( ($$ + tries) % 250 + 1 )) name=${1//N/$N}
+    error=$(ip netns add "$name" 2>&1) && return 0
+    ip netns list | grep -q "^$name\b" || lan_skip "cannot create a network namespace: $error"
   done
-  [ -n "$n" ] || { echo "FAIL: every 10.77.N subnet is taken"; exit 1; }
+  echo "FAIL: every namespace like $1 is taken"
+  exit 1
+}
+
+# Claims a subnet 10.77.N.0/24 no other run holds (lan_claim). Sets LAN_NS_A, LAN_NS_B, LAN_A, LAN_B,
+# LAN_BROADCAST.
+lan_up() {
+  lan_claim tarvo-lanN-a
+  local n=$N
   LAN_NS_A=tarvo-lan$n-a
   LAN_NS_B=tarvo-lan$n-b
   LAN_A=10.77.$n.1

@@ -28,20 +28,12 @@ ROUTER_STUN_ALTERNATE=203.0.113.3
 # The router's tables: miniupnpd's iptables backend writes them through libiptc, the legacy tables.
 router_tables() { ip netns exec "$ROUTER_NS" iptables-legacy -w "$@"; }
 
-# Claims N as lan_up claims its subnet: the first whose home namespace this run creates.
+# Claims N as lan_up claims its subnet (lan_claim), by the home namespace.
 router_up() {
-  [ "$(id -u)" = 0 ] || lan_skip "the router test needs root (network namespaces)"
-  ip netns list >/dev/null 2>&1 || lan_skip "no 'ip netns' here"
   command -v miniupnpd >/dev/null || lan_skip "no miniupnpd (Debian's miniupnpd-iptables)"
   command -v iptables-legacy >/dev/null || lan_skip "no iptables-legacy (Debian's iptables)"
-  local n tries error
-  for (( tries = 0; tries < 250; tries++ )); do
-    n=$(( ($$ + tries) % 250 + 1 ))
-    error=$(ip netns add "tarvo-rt$n-home" 2>&1) && break
-    ip netns list | grep -q "^tarvo-rt$n-home\b" || lan_skip "cannot create a network namespace: $error"
-    n=
-  done
-  [ -n "$n" ] || { echo "FAIL: every 10.78.N subnet is taken"; exit 1; }
+  lan_claim tarvo-rtN-home
+  local n=$N
   LAN_NS_home=tarvo-rt$n-home
   ROUTER_NS=tarvo-rt$n-router
   LAN_NS_outside=tarvo-rt$n-outside
