@@ -25,44 +25,33 @@ for dir in "$home_DIR" "$outside_DIR"; do printf 'music= 0\neffects= 0\nresoluti
 export SDL_AUDIODRIVER=dummy
 JOIN=$ROUTER_WAN:47312
 SAID_JOIN="friends on the internet join $JOIN"
-# The hosting page's router lines and the guest's waiting line, at the game's heights (from the bottom).
-ROUTER_LINES="100 76"
+# The hosting page's two router lines and the guest's waiting line, at the game's heights (from the bottom).
+ROUTER_LINE=100 ADDRESS_LINE=76
 WAITING_LINE=224
 
 # ---- Text on a menu page, read as ink_pattern reads the panel's names ------------------------------------
 
 # Ink of the cells of a line of text $3 cells long centred at height $2 of shot $1, and of one cell
 # more on either side: "1" a cell with ink, "0" none.
-line_ink() {
-  shot_cells "$1" $(( 306 - 7 * $3 )) $(( 464 - $2 )) $(( $3 + 2 )) |
-    awk '{for (i = 1; i <= NF; i++) printf "%d", ($i > 8); print ""}'
-}
+line_ink() { ink_pattern "$1" $(( 306 - 7 * $3 )) $(( $3 + 2 )) $(( 464 - $2 )); }
 
 # What line_ink reads of text $1 in a 640 x 480 window: ink for a letter or digit, none for a space or a
 # stop (too few pixels), either for a colon or a bracket; none on either side, so that a line longer or
 # shorter differs.
 ink_of() { local t=${1//[[:alnum:]]/1}; t=${t//[ .]/0}; echo "^0${t//[^01]/[01]}0\$"; }
 
-# True when shot $1 shows text $2 centred at height $3, or broken at one of its spaces onto a second
-# line at height $4.
+# True when shot $1 shows text $2 centred at height $3 [and text $4 centred at height $5].
 shows_text() {
-  local text=$2 i first second
-  [[ $(line_ink "$1" "$3" ${#text}) =~ $(ink_of "$text") ]] && return 0
-  for (( i = 1; i < ${#text} && ${#4}; i++ )); do
-    [ "${text:i:1}" = " " ] || continue
-    first=${text:0:i} second=${text:i+1}
-    [[ $(line_ink "$1" "$3" ${#first}) =~ $(ink_of "$first") ]] &&
-      [[ $(line_ink "$1" "$4" ${#second}) =~ $(ink_of "$second") ]] && return 0
-  done
-  return 1
+  [[ $(line_ink "$1" "$3" ${#2}) =~ $(ink_of "$2") ]] || return 1
+  [ -z "${4:-}" ] || [[ $(line_ink "$1" "$5" ${#4}) =~ $(ink_of "$4") ]]
 }
 
-# Takes screenshots named $1 until one shows text $2 as shows_text reads it (at heights $3 [$4]);
-# fails when none does in time. SHOT holds it.
+# Takes screenshots named $1 until one shows what shows_text reads ($2 at $3 [, $4 at $5]); fails when
+# none does in time. SHOT holds it.
 await_text() {
   local deadline
   deadline=$(deadline_in "$SCREEN_WAIT")
-  until SHOT=$(shot "$1") && shows_text "$SHOT" "$2" $3 "${4:-}"; do
+  until SHOT=$(shot "$1") && shows_text "$SHOT" "${@:2}"; do
     passed "$deadline" && fail "'$2' never showed (ink $(line_ink "$SHOT" "$3" ${#2}))"
     sleep 0.1
   done
@@ -144,9 +133,9 @@ host_starts
 router_in home menu_click $AT_TWO
 router_in home menu_click $AT_HOST
 router_in home move $AT_NOTHING
-router_in home await_text host_asking "asking the router..." $ROUTER_LINES
+router_in home await_text host_asking "asking the router..." $ROUTER_LINE
 router_natpmp_silent off
-router_in home await_text host_answer "$SAID_JOIN" $ROUTER_LINES
+router_in home await_text host_answer "friends on the internet join" $ROUTER_LINE "$JOIN" $ADDRESS_LINE
 HOST_SHOT=$SHOT
 router_holds "udp 47312 $HOME_HOST:47312"
 router_heard "AddPortMapping: ext port 47312 to $HOME_HOST:47312 protocol UDP for: Tarvo Rink leaseduration=3600" ||

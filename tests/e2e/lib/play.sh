@@ -153,9 +153,10 @@ await_checked() {
     fail "check mark on row $(checked_row "$SHOT"), expected $2"
 }
 
-# Text cells of a name in the panel: "1" for a cell with glyph ink, "0" for an empty one.
+# Text cells of a name in the panel (of $3 cells from x $2 of shot $1; at height $4 of the window, the
+# panel's 8 when not given): "1" for a cell with glyph ink, "0" for an empty one.
 ink_pattern() {
-  shot_cells "$1" "$2" 8 "$3" | awk '{for (i = 1; i <= NF; i++) printf "%d", ($i > 8); print ""}'
+  shot_cells "$1" "$2" "${4:-8}" "$3" | awk '{for (i = 1; i <= NF; i++) printf "%d", ($i > 8); print ""}'
 }
 
 # ---- The intro ------------------------------------------------------------------
