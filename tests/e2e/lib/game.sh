@@ -142,11 +142,13 @@ fail() {
 }
 
 # The standard error stream must hold no line but the two that SDL's disk audio
-# driver prints when it is chosen (the tests choose it to capture the sound).
+# driver prints when it is chosen (the tests choose it to capture the sound), in
+# SDL 1.2's words or in those of the SDL2 beneath sdl12-compat.
 check_stderr() {
   local unexpected
   unexpected=$(grep -v -e '^WARNING: You are using the SDL disk writer audio driver!$' \
-    -e '^ Writing to file \[.*\]\.$' "$WORKDIR/stderr")
+    -e '^ Writing to file \[.*\]\.$' -e '^CRITICAL: You are using the SDL disk i/o audio driver!$' \
+    -e '^CRITICAL:  Writing to file \[.*\]\.$' "$WORKDIR/stderr")
   [ -z "$unexpected" ] || fail "unexpected lines on standard error: $unexpected"
 }
 
