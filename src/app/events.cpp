@@ -25,6 +25,7 @@
 #include "menu/intro.h"
 #include "menu/screens.h"
 #include "net/discovery.h"
+#include "net/link.h"
 #include "net/receive.h"
 #include "net/router.h"
 #include "net/session.h"
@@ -205,7 +206,36 @@ static void stepNetwork() {
     if (game.netRole == NET_ROLE_HOST) serveWatchers();
 }
 
+// ---- Ending from outside: the window closed, or a signal ----------------------------
+
+// What a player's quitting does, but for the settings, which are not written:
+// a match in progress kept as a replay (a network one as both sides know it, the
+// other side told of its end), the other side and the watchers told that this
+// game is gone, the router's mapping removed.
+static void endFromOutside() {
+    if (game.netMatch && game.matchActive)
+        endNetworkMatch(true, false);
+    else if (game.matchActive && !game.replayActive)
+        endMatch();
+    closeNetwork();
+}
+
+void onWindowClose() {
+    endFromOutside();
+    platform.exitProgram(0);
+}
+
+// A signal to end (Ctrl+C in a terminal, kill, a logout) is seen here, at the
+// top of a frame: the game ends as a closed window ends it, then by that signal.
+static void endIfSignalled() {
+    const int signal = platform.signalCaught();
+    if (!signal) return;
+    endFromOutside();
+    platform.endBySignal(signal);
+}
+
 void onAppIdle() {
+    endIfSignalled();
     if (game.netRole != NET_ROLE_NONE)
         stepNetwork();
     else if (game.replayActive)

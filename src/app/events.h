@@ -1,4 +1,4 @@
-// The frame loop's event routes: keys, pads, the pointer's clicks, the idle step and the window.
+// The frame loop's event routes: keys, pads, the pointer's clicks, the idle step, the window and signals to end.
 #pragma once
 
 // The keyboard library's callbacks: held keys, Escape, Enter, F1-F4, the menu's arrows and typing.
@@ -17,5 +17,9 @@ void workMenuByPads();
 // between its matches), a watched match's while one is shown, else the intro,
 // the menu and a local match; then the menu's own work and the pads on the menu.
 void onAppIdle();
+// The window closed: the game ends as a player's quitting ends it, but
+// without writing the settings; status 0. A signal to end, seen by the idle
+// step, ends it the same way and then by that signal.
+void onWindowClose();
 void onReshape(int width, int height);
 void onDisplay();

@@ -70,6 +70,9 @@ int gameMain(int argc, char** argv) {
     buildDisplayLists();
     registerCallbacks();
     if (game.replayData) startReplay();  // no intro: the replay at once
+    // SDL has set up its audio and pads by now, and with them (in SDL2, beneath
+    // sdl12-compat) its own handlers of the signals to end: the game's replace them.
+    platform.catchSignals();
     glutMainLoop();
     return 0;
 }
@@ -129,4 +132,5 @@ void registerCallbacks() {
     glutMouseFunc(onMouse);
     glutPassiveMotionFunc(onPassiveMotion);
     glutIdleFunc(onAppIdle);
+    glutCloseFunc(onWindowClose);
 }

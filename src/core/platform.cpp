@@ -1,4 +1,4 @@
-// The real platform behind the seam: SDL ticks, delay and joysticks, SDL_mixer, ENet and its sockets, the home router, GLUT cursor and redisplay.
+// The real platform behind the seam: SDL ticks, delay and joysticks, SDL_mixer, ENet and its sockets, the home router, GLUT cursor and redisplay, signals.
 #include "core/platform.h"
 
 #include <GL/freeglut.h>
@@ -13,6 +13,8 @@
 #include <net/if.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <csignal>
+#include <unistd.h>
 #include <cstring>
 
 #include "core/home_router.h"
@@ -228,6 +230,38 @@ static void realExitProgram(int status) {
     exit(status);
 }
 
+// Signals: the handler only notes which came (async-signal-safe); the frame
+// loop ends the game. One that comes while a first is noted (the game is
+// ending, or stuck) takes its default course at once: the program ends.
+static volatile sig_atomic_t signalNoted = 0;
+static void noteSignal(int signal) {
+    if (signalNoted) {
+        ::signal(signal, SIG_DFL);
+        raise(signal);
+        return;
+    }
+    signalNoted = signal;
+}
+static void realCatchSignals() {
+    struct sigaction action = {};
+    action.sa_handler = noteSignal;
+    sigemptyset(&action.sa_mask);
+    const int ending[] = {SIGINT, SIGTERM, SIGHUP};
+    for (int signal : ending) sigaction(signal, &action, nullptr);
+}
+static int realSignalCaught() { return signalNoted; }
+static void realEndBySignal(int signal) {
+    realRouterForget();
+    SDL_Quit();
+    ::signal(signal, SIG_DFL);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, signal);
+    sigprocmask(SIG_UNBLOCK, &only, nullptr);
+    raise(signal);
+    _exit(128 + signal);  // a signal whose default is not to end the program
+}
+
 constexpr Platform realPlatform = {
     realGetTicks,       realDelay,          realInitAudio,        realOpenAudio,
     realCloseAudio,     realLoadWav,        realVolumeChunk,      realFreeChunk,
@@ -241,6 +275,7 @@ constexpr Platform realPlatform = {
     realUdpSend,        realUdpReceive,     realUdpClose,         realBroadcastAddresses,
     realLocalAddresses, realRouterAsk,      realRouterAnswer,     realRouterForget,
     realSetCursor,      realPostRedisplay,  realExitProgram,
+    realCatchSignals,   realSignalCaught,   realEndBySignal,
 };
 
 Platform platform = realPlatform;

@@ -1,4 +1,4 @@
-// The thin seam between the game and its platform: clock, delay, mixer, gamepads, network, the home router, cursor, redisplay, exit.
+// The thin seam between the game and its platform: clock, delay, mixer, gamepads, network, the home router, cursor, redisplay, exit, signals.
 //
 // Every call the game makes to these goes through the `platform` table, which
 // holds the real SDL, SDL_mixer, ENet and GLUT functions. Tests swap in stand-ins (a
@@ -106,6 +106,14 @@ struct Platform {
     void (*setCursor)(int cursor);
     void (*postRedisplay)();
     void (*exitProgram)(int status);  // never returns
+    // The signals that end the game (SIGINT, SIGTERM, SIGHUP), caught from now on:
+    // each is only noted, for the frame loop to see; a second one while the game
+    // ends ends it at once. Installed after SDL's own, so that these are the ones that run.
+    void (*catchSignals)();
+    int (*signalCaught)();            // the signal noted, 0 for none
+    // Ends the program by `signal` itself, as the shell then sees: the router's
+    // mapping removed and SDL shut down first. Never returns.
+    void (*endBySignal)(int signal);
 };
 
 // The table in force; starts out holding the real platform.

@@ -40,6 +40,8 @@ std::vector<FakeUdpSocket> udpSockets;
 std::vector<FakeDatagram> udpSent;
 std::string machine;
 std::vector<std::string> broadcasts;
+bool signalsCaught = false;
+int signalNoted = 0;
 }  // namespace fake
 
 // The link's own dice: the same losses and delays in every run.
@@ -326,6 +328,9 @@ static void fakeRouterForget() { fake::routerForgets++; }
 static void fakeSetCursor(int cursor) { record("cursor", -1, nullptr, 0, cursor, 0); }
 static void fakePostRedisplay() { fake::redisplays++; }
 static void fakeExitProgram(int status) { throw ProgramExit{status}; }
+static void fakeCatchSignals() { fake::signalsCaught = true; }
+static int fakeSignalCaught() { return fake::signalNoted; }
+static void fakeEndBySignal(int signal) { throw ProgramExit{128 + signal}; }
 
 void installFakePlatform() {
     platform = Platform{
@@ -341,7 +346,10 @@ void installFakePlatform() {
         fakeUdpSend,          fakeUdpReceive,         fakeUdpClose,       fakeBroadcastAddresses,
         fakeLocalAddresses,   fakeRouterAsk,          fakeRouterAnswer,   fakeRouterForget,
         fakeSetCursor,        fakePostRedisplay,      fakeExitProgram,
+        fakeCatchSignals,     fakeSignalCaught,       fakeEndBySignal,
     };
+    fake::signalsCaught = false;
+    fake::signalNoted = 0;
     fake::ticks = 0;
     fake::calls.clear();
     std::fill(std::begin(fake::channelPlaying), std::end(fake::channelPlaying), false);

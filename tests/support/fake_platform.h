@@ -102,6 +102,10 @@ extern RouterAnswer routerAnswer;
 extern bool routerAnswers;
 extern int routerForgets;
 extern std::vector<std::string> broadcasts;    // the broadcast addresses reported ("10.0.0.255")
+// Signals: whether the game asked to catch them, and the one noted (0: none).
+// Ending by a signal is a ProgramExit of 128 and the signal's number.
+extern bool signalsCaught;
+extern int signalNoted;
 }
 
 // The network's ends and peers as the game holds them.
