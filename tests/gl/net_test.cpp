@@ -8,10 +8,12 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <csignal>
 #include <cstring>
 #include <functional>
 #include <map>
 #include <string>
+#include <unistd.h>
 
 #include "core/game_state.h"
 #include "core/platform.h"
@@ -427,6 +429,38 @@ TEST_F(NetPlay, LeavingLosingAndRefusals) {
     EXPECT_EQ(guest.exitStatus, 1);
     EXPECT_NE(guest.errors.find("Network: localhost:47312 speaks protocol version 7; this game speaks version 3\n"),
               std::string::npos);
+}
+
+// A signal to end, noted mid-match, ends the host as a closed window would: the
+// match kept as both sides know it, the guest told at once, the router's mapping
+// removed, the settings not written; then the program ends by that signal.
+TEST_F(NetPlay, ASignalEndsTheHostAsAClosedWindowWouldMidMatch) {
+    char scratch[] = "/tmp/tarvo-net-signal.XXXXXX";
+    ASSERT_NE(mkdtemp(scratch), nullptr);
+    host.state.keepReplays = 1;
+    std::snprintf(host.state.replayFolder, sizeof host.state.replayFolder, "%s/replays", scratch);
+    std::snprintf(host.state.settingsPath, sizeof host.state.settingsPath, "%s/tarvo.ini", scratch);
+    joinedMatch();
+    step(50);
+    ASSERT_EQ(guest.state.matchActive, 1);
+    fake::signalNoted = SIGTERM;
+    as(host, onAppIdle);
+    fake::signalNoted = 0;
+    EXPECT_EQ(host.exitStatus, 128 + SIGTERM);
+    EXPECT_EQ(fake::routerForgets, 1);
+    EXPECT_NE(access(host.state.settingsPath, F_OK), 0);
+    step(2);
+    EXPECT_EQ(guest.state.matchActive, 0);
+    EXPECT_EQ(guest.errors, "Network: host lost\n");
+    std::string kept;
+    if (FILE* file = std::fopen((std::string(host.state.replayFolder) + "/last.replay").c_str(), "rb")) {
+        for (int c; (c = std::fgetc(file)) != EOF;) kept += (char)c;
+        std::fclose(file);
+    }
+    ReplayHeader header;
+    const char* why = nullptr;
+    ASSERT_TRUE(readReplay(reinterpret_cast<const uint8_t*>(kept.data()), kept.size(), &header, &why)) << why;
+    EXPECT_GE(header.steps, 50u);
 }
 
 namespace {
