@@ -7,6 +7,7 @@
 
 #include <GL/freeglut.h>
 #include <GL/glu.h>
+#include <cstdlib>
 
 #include "app/options.h"
 #include "app/startup.h"
@@ -220,7 +221,17 @@ static void endFromOutside() {
     closeNetwork();
 }
 
+// The window library also destroys its windows, and so calls this, while the
+// program exits for some other reason; that exit's own status must stand.
+static bool programExiting = false;
+static void noteProgramExiting() { programExiting = true; }
+void watchWindowClose() {
+    atexit(noteProgramExiting);
+    glutCloseFunc(onWindowClose);
+}
+
 void onWindowClose() {
+    if (programExiting) return;
     endFromOutside();
     platform.exitProgram(0);
 }

@@ -21,5 +21,7 @@ void onAppIdle();
 // without writing the settings; status 0. A signal to end, seen by the idle
 // step, ends it the same way and then by that signal.
 void onWindowClose();
+// Registers onWindowClose for the window just made, for closes by the player alone.
+void watchWindowClose();
 void onReshape(int width, int height);
 void onDisplay();

@@ -132,5 +132,5 @@ void registerCallbacks() {
     glutMouseFunc(onMouse);
     glutPassiveMotionFunc(onPassiveMotion);
     glutIdleFunc(onAppIdle);
-    glutCloseFunc(onWindowClose);
+    watchWindowClose();
 }

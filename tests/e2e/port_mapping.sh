@@ -3,9 +3,10 @@
 # (lib/router.sh: the host in "home", miniupnpd in "router", the guest in "outside", each game on a
 # display of its own inside its namespace). With NAT-PMP, --host says on standard output where friends
 # on the internet join, the router holds that mapping, the guest joins that address and the host's
-# tennis match shows on both; quitting through the menu removes the mapping. With the router's NAT-PMP
+# tennis match shows on both; SIGINT mid-match ends the host by that signal, the match kept, the guest
+# told and the mapping removed. With the router's NAT-PMP
 # off, hosting from the menu: the hosting page says "asking the router..." and then the same, over UPnP;
-# the match again, the mapping gone again. With no router daemon, the host says the router opened no
+# the match again; quitting through the menu removes the mapping. With no router daemon, the host says the router opened no
 # port and the guest cannot reach it. Plain build only; needs root, `ip netns`, miniupnpd and
 # iptables-legacy, or it is skipped.
 set -u
@@ -110,6 +111,23 @@ host_quits() {
   router_in outside stop_game
 }
 
+# The host is ended by signal $1 in the middle of its match, as a terminal's Ctrl+C or a logout ends it: it
+# ends by that signal itself, the router holds no mapping, the match is kept as a replay, the settings file
+# is as it was, and the guest hears that the host is gone. The guest is stopped.
+host_ended_by() {
+  local settings
+  settings=$(cat "$home_DIR/tarvo.ini")
+  kill -"$1" "$home_PID"
+  router_in home wait_exit 20 || fail "the host kept running after SIG$1"
+  [ "$EXIT_STATUS" = $(( 128 + $(kill -l "$1") )) ] || fail "the host ended by SIG$1 with status $EXIT_STATUS"
+  router_holds ""
+  [ -s "$home_DIR/replays/last.replay" ] || fail "the host's match was not kept after SIG$1"
+  [ "$(cat "$home_DIR/tarvo.ini")" = "$settings" ] || fail "SIG$1 wrote the host's settings"
+  for _ in $(seq 1 300); do grep -qx 'Network: host lost' "$outside_DIR/stderr" && break; sleep 0.1; done
+  grep -qx 'Network: host lost' "$outside_DIR/stderr" || fail "the guest never heard that the host was gone"
+  router_in outside stop_game
+}
+
 # --- NAT-PMP: --host says where to join, the guest joins there ------------------------------------------
 router_daemon_start
 host_starts --host
@@ -120,8 +138,8 @@ router_heard "NAT-PMP port mapping request : 47312->$HOME_HOST:47312 udp lifetim
 log "NAT-PMP: the host says '$SAID_JOIN', the router holds the mapping"
 match_through_router click
 log "the guest outside joined $JOIN; the match shows on both"
-host_quits
-log "the host quit through its menu: status 0, no mapping left"
+host_ended_by INT
+log "the host ended by SIGINT mid-match: by that signal, no mapping left, the match kept, the guest told"
 
 # --- UPnP, hosting from the menu: the hosting page asks, then says where to join ------------------------
 # The router's NAT-PMP port stays silent until the page is seen asking, so that it asks for as long as
