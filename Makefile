@@ -5,6 +5,9 @@ JOBS := $(shell nproc)
 # Tests at once: twice the cores, as the end-to-end games draw at a monitor's pace and wait on what they see.
 TEST_JOBS := $(shell echo $$(( 2 * $$(nproc) )))
 XVFB := $(CURDIR)/scripts/headless.sh
+# sdl12-compat, SDL 1.2's interface over SDL2 (the SDL 1.2 of newer systems), beside SDL 1.2 in a
+# folder of its own: a program takes it through LD_LIBRARY_PATH.
+SDL12_COMPAT := /usr/lib/$(shell gcc -print-multiarch)/sdl12-compat
 
 PREFIX ?= /usr/local
 
@@ -20,8 +23,8 @@ build:
 	cmake -S . -B $(BUILD) -DTARVO_TESTS=ON >/dev/null
 	cmake --build $(BUILD) -j $(JOBS)
 
-# Every test twice: once in the plain build, once under AddressSanitizer and
-# UndefinedBehaviorSanitizer, both headless under a virtual X server.
+# Every test twice: once in the plain build on SDL 1.2, once under AddressSanitizer and
+# UndefinedBehaviorSanitizer on sdl12-compat, both headless under a virtual X server.
 test:
 	bash scripts/setup.sh test
 	$(MAKE) --no-print-directory test-plain test-sanitize
@@ -29,12 +32,13 @@ test:
 test-plain: build
 	cd $(BUILD) && $(XVFB) ctest --output-on-failure -j $(TEST_JOBS)
 
-# The sanitizer build takes its pictures and sounds from the plain build.
+# The sanitizer build takes its pictures and sounds from the plain build, and runs on sdl12-compat.
 test-sanitize: build
 	cmake -S . -B $(ASAN_BUILD) -DTARVO_TESTS=ON -DTARVO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug \
 	  -DTARVO_DATA_FROM=$(CURDIR)/$(BUILD) >/dev/null
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
-	cd $(ASAN_BUILD) && $(XVFB) ctest --output-on-failure -j $(TEST_JOBS)
+	@test -e $(SDL12_COMPAT)/libSDL-1.2.so.0 || { echo "no sdl12-compat in $(SDL12_COMPAT) (scripts/setup.sh test installs it)"; exit 1; }
+	cd $(ASAN_BUILD) && LD_LIBRARY_PATH=$(SDL12_COMPAT) $(XVFB) ctest --output-on-failure -j $(TEST_JOBS)
 
 # Every end-to-end script five times in a row beside a load that keeps every core
 # busy; prints the table of passes (LOADED_RUNS, LOADED_SCRIPTS narrow it).

@@ -10,9 +10,10 @@ deb_packages="$play_packages debhelper dpkg-dev"
 # private mount namespace: lintian, the desktop entry, AppStream and manual page checkers, bubblewrap.
 # The LAN tests make their network with iproute2's `ip netns`; the router test's router is miniupnpd
 # with its iptables backend (without its recommended service package: no daemon of the machine's own).
+# The sanitizer build's tests run on sdl12-compat (SDL 1.2's interface over SDL2), installed beside SDL 1.2.
 test_packages="$deb_packages xvfb xauth xdotool x11-apps imagemagick python3 googletest libgtest-dev
   clang libclang-rt-14-dev valgrind lintian desktop-file-utils appstream bubblewrap man-db groff-base iproute2
-  miniupnpd-iptables iptables"
+  miniupnpd-iptables iptables libsdl1.2-compat"
 # The benchmarks: Google Benchmark, and XTEST for the probe that presses keys in the real game.
 bench_packages="$test_packages libbenchmark-dev libxtst-dev"
 

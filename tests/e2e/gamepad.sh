@@ -10,6 +10,12 @@ source "$(dirname "$0")/lib/game.sh"
 own_display "$0" "$@"
 GAME=$1
 BUILD_DIR=$2
+# SDL2 takes pads only from the system's input devices (it has no SDL_JOYSTICK_DEVICE), and a test
+# machine has none to give it; SDL 1.2 takes the pipe, and the pad is played there.
+if sdl2_beneath; then
+  echo "skipped on sdl12-compat: SDL2 cannot be given a pad without a real input device"
+  exit 77
+fi
 source "$(dirname "$0")/lib/play.sh"
 
 BAT1_TOP="84 106 98 158"

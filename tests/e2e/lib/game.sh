@@ -28,6 +28,12 @@ sanitizer_build() {
   grep -q '^TARVO_SANITIZE:BOOL=ON' "$BUILD_DIR/CMakeCache.txt" 2>/dev/null
 }
 
+# True when the game runs on sdl12-compat, SDL 1.2's interface over SDL2 (as `make test` runs the
+# sanitizer build), rather than on SDL 1.2 itself.
+sdl2_beneath() {
+  ldd "$GAME" 2>/dev/null | grep -q 'libSDL-1\.2\.so\.0 => .*sdl12-compat'
+}
+
 # A fresh working directory with the game's data beside it and no settings file.
 # Screenshots of the run go to $WORKDIR/shots.
 make_workdir() {
