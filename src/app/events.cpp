@@ -242,6 +242,7 @@ static void endIfSignalled() {
     const int signal = platform.signalCaught();
     if (!signal) return;
     endFromOutside();
+    programExiting = true;  // leaving full screen destroys its window
     platform.endBySignal(signal);
 }
 

@@ -252,6 +252,8 @@ static void realCatchSignals() {
 static int realSignalCaught() { return signalNoted; }
 static void realEndBySignal(int signal) {
     realRouterForget();
+    // A game in full screen gives the display its own mode back, as an exit does.
+    if (glutGameModeGet(GLUT_GAME_MODE_ACTIVE)) glutLeaveGameMode();
     SDL_Quit();
     ::signal(signal, SIG_DFL);
     sigset_t only;

@@ -112,7 +112,7 @@ struct Platform {
     void (*catchSignals)();
     int (*signalCaught)();            // the signal noted, 0 for none
     // Ends the program by `signal` itself, as the shell then sees: the router's
-    // mapping removed and SDL shut down first. Never returns.
+    // mapping removed, full screen left and SDL shut down first. Never returns.
     void (*endBySignal)(int signal);
 };
 
