@@ -245,6 +245,7 @@ static void noteSignal(int signal) {
 static void realCatchSignals() {
     struct sigaction action = {};
     action.sa_handler = noteSignal;
+    action.sa_flags = SA_RESTART;  // the libraries' calls under way go on as if nothing came
     sigemptyset(&action.sa_mask);
     const int ending[] = {SIGINT, SIGTERM, SIGHUP};
     for (int signal : ending) sigaction(signal, &action, nullptr);
