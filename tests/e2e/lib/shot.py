@@ -26,6 +26,10 @@
 #                                                                              LEVEL: prints "X0 Y0 X1 Y1"
 #                                              which REF LEVEL R1 R2..          as `which` above (0: none)
 #                                              checked ROW R1 R2 R3             `checked` gives ROW
+#                                              rest [X0 Y0 X1 Y1]               alike the dump before it (mean
+#                                                                              difference below 0.01)
+#                                              menu                             at rest, with the menu's background
+#                                                                              in the corner (the intro's never)
 #
 # Screenshots are X window dumps as xwd writes them, read here directly: a test
 # takes hundreds of them, and a converter started for each would cost more than
@@ -33,6 +37,7 @@
 # numbers serve at every window size.
 import mmap
 import operator
+import os
 import struct
 import sys
 import time
@@ -219,6 +224,9 @@ def test_once(out, test, args):
     if test == 'change':
         d = diff(out, args[0], *map(float, args[2:6]))
         return d > float(args[1]), '%.2f' % d
+    if test in ('rest', 'menu'):  # args[0]: the dump before this one
+        d = diff(out, args[0], *map(float, args[1:5]))
+        return d < 0.01 and (test == 'rest' or mean(out, 5, 5, 40, 40)[1] > 2), '%.2f' % d
     if test == 'moved':
         found = changes(args[0], out, float(args[1]), *map(float, args[2:6]))
         return found is not None, '%.1f %.1f %.1f %.1f' % found if found else 'none'
@@ -239,9 +247,18 @@ def test_once(out, test, args):
 
 def await_(window, out, seconds, test, args):
     deadline = time.monotonic() + seconds
+    # At rest: each dump against the one taken just before it, never against an older one.
+    before = out[:-4] + '-before.xwd' if test in ('rest', 'menu') else None
+    if before:
+        args = [before] + args
+    dumps = 0
     while True:
+        if before and dumps:
+            os.replace(out, before)
+            _cache.pop(before, None)
         capture(window, out)
-        held, measure = test_once(out, test, args)
+        dumps += 1
+        held, measure = test_once(out, test, args) if not before or dumps > 1 else (False, 'one dump')
         if held or time.monotonic() >= deadline:
             print(measure)
             return 0 if held else 1
