@@ -15,18 +15,23 @@ export SDL_AUDIODRIVER=no-such-driver
 start_game
 wait_window || fail "window did not open"
 skip_intro
+MENU_SHOT=$(shot menu)
 
 # Every kind of sound call, with no device and no chunks: hover, page change,
-# match start and music, serve and bat hit, leaving the match.
+# match start and music, serve and bat hit, a point, leaving the match. Bat 1
+# goes out of the way after the serve, so that a point follows soon.
 for playground in "$AT_TENNIS" "$AT_FUTURISTIC"; do
   menu_click $AT_SINGLE
-  menu_click $playground
-  sleep 1
-  hold_key space 0.1
-  sleep 2
+  menu_click $playground rest $PANEL_ROW
+  start=$(shot match)
+  hold_key space "$SERVE_HOLD"
+  xdotool keydown a
+  outcome=$(wait_point "$POINT_WAIT" "$start")
+  xdotool keyup a
+  [ "$outcome" != none ] || fail "no point after the serve"
   kill -0 "$GAME_PID" 2>/dev/null || fail "the game stopped during a match without sound"
   tap_key Escape
-  sleep 0.5
+  await_same menu_again "$MENU_SHOT" "" "Escape from the match shows the main menu"
 done
 quit_through_menu
 [ "$EXIT_STATUS" = 0 ] || fail "exit status $EXIT_STATUS"

@@ -47,11 +47,13 @@ make_workdir() {
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
 
 # A fresh working directory with a copy of the game's data, for a test to take
-# files away from, and a window-mode settings file with both sound switches on.
+# files away from, and a window-mode settings file with both sound switches on;
+# screenshots go to $WORKDIR/shots.
 make_workdir_with_data_copy() {
   WORKDIR=$(mktemp -d /tmp/tarvo-e2e.XXXXXX)
   # The build's data/ may be a link to another build's: the copy holds the files themselves.
   cp -rL "$BUILD_DIR/data" "$WORKDIR/data"
+  mkdir -p "$WORKDIR/shots"
   printf 'music= 1\neffects= 1\nresolution= 1\nmode= 0\n' >"$WORKDIR/tarvo.ini"
 }
 
@@ -270,6 +272,20 @@ expect_sound() {
   fail "no sound after $3 (peak $peak)"
 }
 
+# Waits until every sound started before now has ended: the captured audio has
+# gone on past two buffers of the mixer (one mixed before now may still be on its
+# way to the file) and its last tenth of a second is silent.
+await_silence() {
+  local from tries end
+  from=$(( $(audio_mark) + 2 * 4096 ))
+  for tries in $(seq 1 100); do
+    end=$(audio_mark)
+    (( end - 8820 >= from )) && [ "$(audio_peak $(( end - 8820 )) "$end")" -le "$SILENT_PEAK" ] && return 0
+    sleep 0.1
+  done
+  fail "the sound never ended"
+}
+
 # Waits $2 seconds, then fails unless all was silent after mark $1 ($3 says when).
 expect_silence() {
   sleep "$2"
@@ -332,26 +348,68 @@ type_text() {
 
 # ---- Short runs ---------------------------------------------------------------------
 
-# Clicks at a point of the 640 x 480 menu screen (y from the top), as a player
-# who moves the pointer there first and lets it rest a moment.
-menu_click() {
+# How long the screen may take to answer an input in the waits below (play.sh
+# sets its own); a busy machine draws few frames a second, and the waits end as
+# soon as the screen answers.
+SCREEN_WAIT=${SCREEN_WAIT:-30}
+
+# Moves the pointer onto the menu item at a point of the 640 x 480 menu screen
+# (y from the top) and waits for its glow: the screen under the pointer changed
+# from the shot just before the move (so the pointer comes from off the item, or
+# from where a click hid the glow). SHOT shows the glow.
+hover() {
+  local before
+  before=$(shot hover_from)
   pointer_to_menu "$1" "$2"
-  sleep 0.3
-  click
-  sleep 0.4
+  shot_await hover "$SCREEN_WAIT" change "$before" 0.5 $(( $1 - 8 )) $(( $2 - 8 )) $(( $1 + 8 )) $(( $2 + 8 )) ||
+    fail "no glow under the pointer at $1 $2 (difference $AWAITED)"
 }
 
-# Escape during the intro: the menu at once.
+# Waits for the screen's answer to an input ($1 says which): a change from the
+# shot $2 taken just before it, then the screen at rest, or what the test of
+# shot.py's `await` in $3... shows (an animated floor never rests: for a match
+# there, "rest" with the panel's region). SHOT shows it.
+await_answer() {
+  local what=$1 before=$2
+  shift 2
+  shot_await answer "$SCREEN_WAIT" change "$before" 0.01 || fail "the screen did not change after $what"
+  shot_await answer "$SCREEN_WAIT" "${@:-rest}" || fail "the screen after $what never showed ${*:-rest} ($AWAITED)"
+}
+
+# Clicks the menu item at a point of the 640 x 480 menu screen (y from the top)
+# as a player does, once its glow shows, and waits for the screen's answer
+# (await_answer, with the test given after the point, if any). SHOT is left
+# showing the screen just before the click.
+menu_click() {
+  hover "$1" "$2"
+  local glowing=$SHOT at="$1 $2"
+  shift 2
+  click
+  await_answer "the click at $at" "$glowing" "$@"
+  SHOT=$glowing
+}
+
+# Taps key $1 and waits for the screen's answer, as menu_click does (the test
+# given after the key, if any). SHOT shows the answer.
+tap_awaited() {
+  local before key=$1
+  shift
+  before=$(shot key_from)
+  tap_key "$key"
+  await_answer "the key $key" "$before" "$@"
+}
+
+# Escape during the intro: the main menu at once, awaited at rest.
 skip_intro() {
   focus_game
-  sleep 0.3
   tap_key Escape
-  sleep 0.6
+  shot_await menu "$SCREEN_WAIT" menu || fail "no main menu at rest after Escape in the intro ($AWAITED)"
 }
 
 # From the main menu: exit, then yes; waits for the game to end (EXIT_STATUS).
 quit_through_menu() {
   menu_click 320 334
-  menu_click 257 304
+  hover 257 304
+  click
   wait_exit 30 || fail "the game did not end after yes"
 }
