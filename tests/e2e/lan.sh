@@ -28,8 +28,8 @@ TITLE_TEXT="180 100 460 124"  # the page's name, below the logo
 HOST_ROW="80 158 560 190"     # the join page's first row of hosts found
 AT_ROW="320 174"
 
-# Keys tapped one after another in the game's window, each given a moment to be drawn.
-keys() { local key; for key in "$@"; do tap_key "$key"; sleep 0.25; done; }
+# Keys tapped one after another in the game's window, each once the screen has answered the one before.
+keys() { local key; for key in "$@"; do tap_awaited "$key"; done; }
 
 # Waits for the screen to leave the shot $2 in region $3, naming the step $4 (the new shot in SHOT).
 next_screen() { await_change "$1" "$2" "$3" 3 "$4"; }
@@ -61,19 +61,17 @@ b_listed=$SHOT
 log "A hosts from its menu and answers B's broadcast; B's join page lists it"
 
 # --- B joins by a click; A's match shows on both ------------------------------------------------------
-# Starts A's tennis match once A's playground page shows, and waits for it on both screens.
+# Starts A's tennis match once A's playground page shows (its title, where the router's line below it
+# cannot change it), and waits for it on both screens: B's panel as A's.
 tennis_on_both() {
-  lan_in A next_screen a_playgrounds "$a_hosting" "" "A's playground page once $1"
+  lan_in A next_screen a_playgrounds "$a_hosting" "$TITLE_TEXT" "A's playground page once $1"
   lan_in A menu_click $AT_TENNIS
-  lan_in A next_screen a_match "$SHOT" "" "A's match ($1)"
-  a_match=$SHOT
-  lan_in B next_screen b_match "$2" "" "B's match ($1)"
+  a_match=$(lan_in A shot a_match)
+  lan_in B await_same b_match "$a_match" "$PANEL_ROW" "B's panel beside A's ($1)"
   b_match=$SHOT
-  lan_in A same "$a_match" "$b_match" "0 0 640 30" "the panels of A and B ($1)"
 }
 lan_in B menu_click $AT_ROW
-b_waiting=$(lan_in B shot b_waiting)
-tennis_on_both "B joined by a click" "$b_waiting"
+tennis_on_both "B joined by a click"
 [ "$(ink_pattern "$a_match" 495 8)" = 11111000 ] || fail "A's panel does not name player 2 'guest'"
 [ "$(ink_pattern "$b_match" 25 8)" = 11111100 ] || fail "B's panel does not name player 1 'hoster'"
 log "B joined by a click; the match shows on both with both names"
@@ -96,7 +94,7 @@ lan_in B await_same b_main_again "$b_menu" "$TITLE_TEXT" "B's main menu after tw
 lan_in B keys Down Down Return Down Down Down Return
 lan_in B next_screen b_listed_again "$b_looking" "$HOST_ROW" "A listed again on B's join page"
 lan_in B keys Down Return
-tennis_on_both "B joined by keys" "$SHOT"
+tennis_on_both "B joined by keys"
 lan_in A focus_game
 lan_in A tap_key Escape
 lan_in B next_screen b_after "$b_match" "" "B's screen after A left the match"
