@@ -57,23 +57,25 @@ skip_intro
 # single player and tennis, chosen with the hat and button 0, start the match.
 move $AT_NOTHING
 menu=$(shot menu)
-# A press held until the game has had time to read it, then let go for as long.
-pad_press() { pad_event "$1" "$2" "$3"; sleep 0.3; pad_event "$1" "$2" 0; sleep 0.3; }
-pad_press 2 1 32767
-await_change pad_single "$menu" "$ITEM_SINGLE" 10 "the stick's first push lights single player"
-pad_press 2 1 32767
-await_change pad_two "$menu" "$ITEM_TWO" 10 "the next push lights two players"
+# A press held until its effect shows (the test of shot.py's `await` in $6..., on
+# screenshots named $4; else fails with $5), then let go; a hand lets go a moment
+# before it presses again, so that the game reads the next press as a new one.
+pad_press() {
+  pad_event "$1" "$2" "$3"
+  shot_await "$4" "$SCREEN_WAIT" "${@:6}" || fail "$5 (measured $AWAITED)"
+  pad_event "$1" "$2" 0
+  sleep 0.3
+}
+pad_press 2 1 32767 pad_single "the stick's first push lights single player" change "$menu" 10 $ITEM_SINGLE
+pad_press 2 1 32767 pad_two "the next push lights two players" change "$menu" 10 $ITEM_TWO
 same "$menu" "$SHOT" "$ITEM_SINGLE" "the glow left single player"
-pad_press 1 0 1
-await_change pad_two_page "$menu" "$TITLE_TEXT" 5 "button 0 opens the two-player page"
-pad_press 1 1 1
-await_same pad_back "$menu" "$ITEM_SINGLE" "button 1 goes back to the main menu"
-pad_press 2 1 32767   # single player again, the glow having gone with the page
-pad_press 1 0 1
-await_change pad_playgrounds "$menu" "" 5 "single player chosen by the pad"
-pad_press 2 0 32767   # the left stick's across axis: tennis, the first picture
-pad_press 1 0 1
-await_change match_start "$SHOT" "" 10 "tennis chosen by the pad"
+pad_press 1 0 1 pad_two_page "button 0 opens the two-player page" change "$menu" 5 $TITLE_TEXT
+pad_press 1 1 1 pad_back "button 1 goes back to the main menu" same "$menu" $ITEM_SINGLE
+pad_press 2 1 32767 pad_single_again "single player lit again, the glow gone with the page" change "$menu" 10 $ITEM_SINGLE
+pad_press 1 0 1 pad_playgrounds "single player chosen by the pad" change "$menu" 5
+# The left stick's across axis: tennis, the first picture.
+pad_press 2 0 32767 pad_tennis "the stick across lights tennis" change "$SHOT" 0.5 241 219 257 235
+pad_press 1 0 1 match_start "tennis chosen by the pad" change "$SHOT" 10
 start=$SHOT
 sleep 0.3
 again=$(shot match_again)
@@ -140,7 +142,7 @@ changed "$up" "$later" "$BAT1_TOP" 8 "bat 1 went on to the top after its pad was
 log "pad: unplugged while held, bat 1 stopped"
 
 tap_key Escape
-sleep 0.5
+await_same menu_end "$menu" "" "Escape left the match again"
 quit_through_menu
 [ "$EXIT_STATUS" = 0 ] || fail "exit status $EXIT_STATUS"
 check_stderr
