@@ -15,14 +15,8 @@ rm "$WORKDIR/data/sound/menu/over.wav" "$WORKDIR/data/sound/ground2/music.wav"
 
 start_game
 wait_window || fail "window did not open: $(cat "$WORKDIR/stderr")"
-focus_game
-tap_key Escape
-sleep 0.5
-for y in 184 234 284 334 184; do
-  pointer_to_menu 320 "$y"
-  sleep 0.2
-done
-sleep 0.5
+skip_intro
+for y in 184 234 284 334 184; do hover 320 "$y"; done
 kill -0 "$GAME_PID" 2>/dev/null || fail "the game stopped: $(cat "$WORKDIR/stderr")"
 failed=$(grep -c '^Sound file loading failed: ' "$WORKDIR/stderr")
 lines=$(grep -c '' "$WORKDIR/stderr")

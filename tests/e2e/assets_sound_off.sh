@@ -10,17 +10,14 @@ BUILD_DIR=$2
 export SDL_AUDIODRIVER=no-such-driver
 
 WORKDIR=$(mktemp -d /tmp/tarvo-e2e.XXXXXX)
-mkdir "$WORKDIR/data"
+mkdir "$WORKDIR/data" "$WORKDIR/shots"
 ln -s "$BUILD_DIR/data/pictures" "$WORKDIR/data/pictures"
 printf 'music= 0\neffects= 0\nresolution= 1\nmode= 0\n' >"$WORKDIR/tarvo.ini"
 
 start_game
 wait_window || fail "window did not open: $(cat "$WORKDIR/stderr")"
-focus_game
-tap_key Escape
-sleep 0.5
-pointer_to_menu 320 184
-sleep 0.5
+skip_intro
+hover 320 184
 kill -0 "$GAME_PID" 2>/dev/null || fail "the game stopped: $(cat "$WORKDIR/stderr")"
 [ -s "$WORKDIR/stderr" ] && fail "the game printed: $(cat "$WORKDIR/stderr")"
 stop_game

@@ -30,7 +30,6 @@ start_game
 wait_window || fail "window did not open"
 skip_intro
 pointer_to_menu 590 240
-sleep 0.5
 menu=$(shot menu)
 grey "$menu" "$ITEM_SINGLE" || fail "the single player item is not grey: $(shot_mean "$menu" $ITEM_SINGLE)"
 grey "$menu" "$ITEM_TWO" && fail "the two players item is grey too: the test cannot tell grey from colour"
@@ -38,15 +37,13 @@ grey "$menu" "$ITEM_TWO" && fail "the two players item is grey too: the test can
 # The tennis floor, with the lighting off (F3) so that the coloured lights do not tint it.
 menu_click $AT_SINGLE
 menu_click $AT_TENNIS
-sleep 1
-tap_key F3
-sleep 0.5
-floor=$(shot floor)
+tap_awaited F3
+floor=$SHOT
 FLOOR="140 150 200 190"
 grey "$floor" "$FLOOR" || fail "the tennis floor is not grey: $(shot_mean "$floor" $FLOOR)"
 tap_key F3
 tap_key Escape
-sleep 0.5
+await_same menu_again "$menu" "" "Escape from the match shows the main menu"
 quit_through_menu
 [ "$EXIT_STATUS" = 0 ] || fail "exit status $EXIT_STATUS"
 [ ! -s "$WORKDIR/stderr" ] || fail "unexpected lines on standard error: $(cat "$WORKDIR/stderr")"

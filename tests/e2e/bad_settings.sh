@@ -32,8 +32,7 @@ run_on_settings() {
   skip_intro
   menu_click $AT_SETTINGS
   await_checked settings "$3"
-  tap_key Escape
-  sleep 0.3
+  tap_awaited Escape
   quit_through_menu
   [ "$EXIT_STATUS" = 0 ] || fail "exit status $EXIT_STATUS"
 }
@@ -140,8 +139,7 @@ run_unprivileged() {
   menu_click $AT_SETTINGS
   await_checked "settings_unprivileged_$1" "$1"
   menu_click $AT_HARD
-  tap_key Escape
-  sleep 0.3
+  tap_awaited Escape
   quit_through_menu
 }
 printf 'music= 0\neffects= 0\nresolution= 0\nmode= 0\ndifficulty= 13\n' >"$WORKDIR/tarvo.ini"

@@ -153,8 +153,7 @@ skip_intro
 menu_click $AT_SETTINGS
 menu_click $AT_HARD
 await_checked settings hard
-tap_key Escape
-sleep 0.3
+tap_awaited Escape
 quit_through_menu
 [ "$EXIT_STATUS" = 0 ] || fail "the first run ended with status $EXIT_STATUS"
 check_stderr
@@ -175,8 +174,7 @@ wait_window || fail "the second run opened no window"
 skip_intro
 menu_click $AT_SETTINGS
 await_checked settings hard
-tap_key Escape
-sleep 0.3
+tap_awaited Escape
 quit_through_menu
 [ "$EXIT_STATUS" = 0 ] || fail "the second run ended with status $EXIT_STATUS"
 check_stderr

@@ -48,11 +48,10 @@ move $AT_NOTHING
 MENU_SHOT=$(shot menu)
 menu_click $AT_SINGLE
 menu_click $AT_TENNIS
-await_change match "$MENU_SHOT" "" 10 "the match screen"
-watch_panels played $((POINTS + 1)) $((60 * SLOW)) serve "$WORKDIR/shots/match.xwd"
+watch_panels played $((POINTS + 1)) $((60 * SLOW)) serve "$(shot match)"
 [ "$PANELS" -gt "$POINTS" ] || fail "only $((PANELS - 1)) points in $((60 * SLOW)) s"
 tap_key Escape
-sleep 1
+await_same menu_again "$MENU_SHOT" "" "Escape from the match shows the main menu"
 quit_through_menu
 [ "$EXIT_STATUS" = 0 ] || fail "the game quit with status $EXIT_STATUS"
 [ -f "$WORKDIR/replays/last.replay" ] || fail "no replays/last.replay after the match: $(ls "$WORKDIR/replays" 2>&1)"
