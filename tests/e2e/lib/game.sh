@@ -258,18 +258,17 @@ PY
 SILENT_PEAK=16
 SOUND_PEAK=1000
 
-# Fails unless something sounds after mark $1 ($3 says what): looks after $2
-# seconds and then again for up to ten seconds, since on a busy machine the
-# audio thread may write its buffers late.
+# Fails unless something sounds after mark $1 ($2 says what): looks again and
+# again for up to ten seconds, since on a busy machine the audio thread may write
+# its buffers late.
 expect_sound() {
-  sleep "$2"
   local peak tries
   for tries in $(seq 1 50); do
     peak=$(audio_peak "$1")
     [ "$peak" -gt "$SOUND_PEAK" ] && return 0
     sleep 0.2
   done
-  fail "no sound after $3 (peak $peak)"
+  fail "no sound after $2 (peak $peak)"
 }
 
 # Waits until every sound started before now has ended: the captured audio has

@@ -93,7 +93,7 @@ music_on() { [ "$MUSIC" = 1 ]; }
 # nothing else can sound (music off) and effects are off.
 expect_effect() {
   if effects_on; then
-    expect_sound "$1" 0.4 "$2"
+    expect_sound "$1" "$2"
   elif ! music_on; then
     expect_silence "$1" 0.4 "$2 (effects off)"
   fi
@@ -102,7 +102,7 @@ expect_effect() {
 # Where nothing plays an effect: silent unless the music plays.
 expect_quiet() {
   if music_on; then
-    expect_sound "$1" 0.4 "the music, $2"
+    expect_sound "$1" "the music, $2"
   else
     expect_silence "$1" 0.4 "$2"
   fi
@@ -527,7 +527,7 @@ escape_to_menu() {
   tap_key Escape
   move $AT_NOTHING
   await_same menu_after_match "$MENU_SHOT" "" "Escape from the match shows the main menu"
-  music_on && expect_sound "$mark" 1.0 "the menu music after the match"
+  music_on && expect_sound "$mark" "the menu music after the match"
   log "Escape: back on the main menu"
 }
 
@@ -565,7 +565,7 @@ two_player_tennis() {
   local outcome mark score
   mark=$(audio_mark)
   serve_seen $P1_PASS "$down2"
-  effects_on && expect_sound "$mark" 0 "player 1's serve (bat hit)"
+  effects_on && expect_sound "$mark" "player 1's serve (bat hit)"
   outcome=$(wait_point "$POINT_WAIT" "$start")
   [ "$outcome" = p1 ] || fail "player 1's serve past player 2's bat at the bottom gave no point to player 1 ($outcome)"
   score=$(shot two_1_0)
@@ -592,7 +592,7 @@ two_player_tennis() {
   # follows, which a ball still held on bat 2 could never give.
   mark=$(audio_mark)
   serve_seen $P2_PASS "$score"
-  effects_on && expect_sound "$mark" 0 "player 2's serve (bat hit)"
+  effects_on && expect_sound "$mark" "player 2's serve (bat hit)"
   bat_to_bound $P1_UP 1 top "$start"
   [ "$(wait_point "$POINT_WAIT" "$score")" != none ] || fail "no point after player 2's serve"
   log "two players: both bats moved, each side won a point, player 2 served with its own key"
@@ -655,7 +655,7 @@ play_first_run() {
   check_window_size
   focus_game
   watch_full_intro
-  music_on && expect_sound "$(audio_mark)" 1.2 "the menu music after the intro"
+  music_on && expect_sound "$(audio_mark)" "the menu music after the intro"
   main_menu_hover
   settings_page
   if [ "$PLAY_FLOW" = whole ]; then
@@ -701,7 +701,7 @@ play_second_run() {
   # The logos would have met with a bang two seconds into the intro: Escape
   # ended it before, so only the music (when on) is heard.
   if music_on; then
-    expect_sound "$mark" 1.5 "the menu music after the skipped intro"
+    expect_sound "$mark" "the menu music after the skipped intro"
   else
     expect_silence "$mark" 2.5 "after the intro was skipped"
   fi
