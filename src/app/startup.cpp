@@ -70,9 +70,6 @@ int gameMain(int argc, char** argv) {
     buildDisplayLists();
     registerCallbacks();
     if (game.replayData) startReplay();  // no intro: the replay at once
-    // SDL has set up its audio and pads by now, and with them (in SDL2, beneath
-    // sdl12-compat) its own handlers of the signals to end: the game's replace them.
-    platform.catchSignals();
     glutMainLoop();
     return 0;
 }
@@ -81,6 +78,10 @@ void initApplication() {
     loadSettings();
     if (game.music || game.effects) initSound();
     initPads();
+    // SDL is up with its audio and pads: the game's own handlers of the signals to
+    // end go in now, before the window opens, and stay (a signal before the first
+    // frame is seen by it).
+    platform.catchSignals();
     startNetwork();
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     bool haveScreen = false;
