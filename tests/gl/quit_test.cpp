@@ -1,9 +1,11 @@
-// Leaving the game through the exit confirmation: everything released in order, settings written, status 0 (1 when they could not be written).
+// Leaving the game: through the exit confirmation, everything released in order, settings written, status 0 (1 when they could not be written); by a signal, ended by that signal.
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -154,4 +156,28 @@ TEST_F(Quit, ASaveThatFailsEndsWithStatusOne) {
     EXPECT_EQ(testing::internal::GetCapturedStderr().rfind("Settings saving failed: ", 0), 0u);
     EXPECT_EQ(seen.steps.back(), 'x');
     EXPECT_EQ(liveTextures(), 0);
+}
+
+// The real handlers of the signals to end, each case in a child process of its
+// own: the first signal is only noted, for the frame loop; a second ends the
+// program at once, by itself. Ending by a signal ends by that signal.
+TEST_F(Quit, ASignalIsNotedASecondEndsAtOnceAndTheEndIsByTheSignal) {
+    auto endOf = [](void (*child)()) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            child();
+            _exit(0);
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        return WIFSIGNALED(status) ? WTERMSIG(status) : -WEXITSTATUS(status);
+    };
+    EXPECT_EQ(endOf([] {
+                  realPlatform.catchSignals();
+                  raise(SIGTERM);
+                  if (realPlatform.signalCaught() != SIGTERM) _exit(3);
+                  raise(SIGINT);
+              }),
+              SIGINT);
+    EXPECT_EQ(endOf([] { realPlatform.endBySignal(SIGHUP); }), SIGHUP);
 }
