@@ -7,7 +7,6 @@
 
 #include <GL/freeglut.h>
 #include <GL/glu.h>
-#include <cstdlib>
 
 #include "app/options.h"
 #include "app/startup.h"
@@ -224,11 +223,7 @@ static void endFromOutside() {
 // The window library also destroys its windows, and so calls this, while the
 // program exits for some other reason; that exit's own status must stand.
 static bool programExiting = false;
-static void noteProgramExiting() { programExiting = true; }
-void watchWindowClose() {
-    atexit(noteProgramExiting);
-    glutCloseFunc(onWindowClose);
-}
+void noteProgramExiting() { programExiting = true; }
 
 void onWindowClose() {
     if (programExiting) return;

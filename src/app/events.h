@@ -21,7 +21,8 @@ void onAppIdle();
 // without writing the settings; status 0. A signal to end, seen by the idle
 // step, ends it the same way and then by that signal.
 void onWindowClose();
-// Registers onWindowClose for the window just made, for closes by the player alone.
-void watchWindowClose();
+// The program is exiting (an exit handler): the window library's destruction of
+// its windows then is no close by the player.
+void noteProgramExiting();
 void onReshape(int width, int height);
 void onDisplay();

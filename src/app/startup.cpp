@@ -4,6 +4,7 @@
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 #include <climits>
+#include <cstdlib>
 #include <cmath>
 #include <unistd.h>
 
@@ -133,5 +134,6 @@ void registerCallbacks() {
     glutMouseFunc(onMouse);
     glutPassiveMotionFunc(onPassiveMotion);
     glutIdleFunc(onAppIdle);
-    watchWindowClose();
+    glutCloseFunc(onWindowClose);
+    atexit(noteProgramExiting);
 }
