@@ -26,6 +26,7 @@
 #include "menu/screens.h"
 #include "net/discovery.h"
 #include "net/link.h"
+#include "net/lobby.h"
 #include "net/receive.h"
 #include "net/router.h"
 #include "net/session.h"
@@ -188,6 +189,7 @@ static void stepHere() {
 // matches), and this side's holds.
 static void stepNetwork() {
     receiveNetwork();
+    runLobby();
     if (game.netRole == NET_ROLE_HOST) {
         answerQuestions(!game.netConnected);
         readRouter();

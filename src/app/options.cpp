@@ -12,6 +12,8 @@
 
 #include "core/game_state.h"
 #include "app/version.h"
+#include "net/lobby.h"
+#include "net/lobby_messages.h"
 #include "net/protocol.h"
 
 namespace {
@@ -26,6 +28,8 @@ enum {
     OPTION_WATCH,
     OPTION_REPLAY,
     OPTION_NO_PORT_MAPPING,
+    OPTION_LOBBY,
+    OPTION_PRIVATE,
     OPTION_HELP,
     OPTION_VERSION
 };
@@ -43,10 +47,12 @@ const OptionRow OPTION_ROWS[] = {
     {"size", "WIDTHxHEIGHT", OPTION_SIZE, "640x480, 800x600 or 1024x768 (this run only)"},
     {"host", nullptr, OPTION_HOST, "host a network game: the guest plays player 2"},
     {"port", "N", OPTION_PORT, "the host's port (47312 unless given)"},
-    {"join", "HOST[:PORT]", OPTION_JOIN, "join the network game HOST hosts"},
-    {"watch", "HOST[:PORT]", OPTION_WATCH, "watch the network game HOST hosts, live"},
+    {"join", "HOST[:PORT]", OPTION_JOIN, "join the network game HOST hosts (or room CODE)"},
+    {"watch", "HOST[:PORT]", OPTION_WATCH, "watch the network game HOST hosts, live (or room CODE)"},
     {"replay", "FILE", OPTION_REPLAY, "watch a kept match again, then go on to the menu"},
     {"no-port-mapping", nullptr, OPTION_NO_PORT_MAPPING, "when hosting, do not ask the router to open the port"},
+    {"lobby", "HOST[:PORT]", OPTION_LOBBY, "meet friends anywhere through this lobby (port 1883)"},
+    {"private", nullptr, OPTION_PRIVATE, "when hosting with a lobby, list no room: found by its code"},
     {"help", nullptr, OPTION_HELP, "show this help and exit"},
     {"version", nullptr, OPTION_VERSION, "show the version and exit"},
 };
@@ -67,7 +73,10 @@ void printUsage(FILE* stream) {
                     "the local network are found through UDP port 47313.\n"
                     "A host asks its router to forward its UDP port (NAT-PMP, then UPnP) and\n"
                     "says what friends on the internet join; where the router opens none, only\n"
-                    "the local network can join, unless the port is forwarded on it by hand.\n");
+                    "the local network can join, unless the port is forwarded on it by hand.\n"
+                    "With a lobby (--lobby, or HOST[:PORT] in the file lobby beside the\n"
+                    "settings), a host gets a room code, --host prints \"room CODE\", and a\n"
+                    "friend anywhere joins by it (--join CODE) through both routers.\n");
     if (game.settingsPath[0] == '/')
         fprintf(stream, "\nSettings are kept in %s\n", game.settingsPath);
     else if (game.settingsPath[0])
@@ -151,6 +160,13 @@ int parseOptions(int argc, char** argv) {
             strcpy(game.replayPath, optarg);
             break;
         case OPTION_NO_PORT_MAPPING: game.portMapping = 0; break;
+        case OPTION_LOBBY:
+            if (!setLobby(optarg)) {
+                fprintf(stderr, "%s: invalid lobby '%s'\n", program, optarg);
+                return mistake();
+            }
+            break;
+        case OPTION_PRIVATE: game.roomPrivate = 1; break;
         case OPTION_PORT:
             givenPort = portNumber(optarg);
             if (givenPort < 0) {
@@ -180,6 +196,11 @@ int parseOptions(int argc, char** argv) {
         fprintf(stderr, "%s: --port needs --host, --join or --watch\n", program);
         return mistake();
     }
+    if (!lobbySet()) readLobbyFile();
+    // With a lobby, --join and --watch take a room's code as well as a host.
+    if ((game.netRole == NET_ROLE_GUEST || game.netRole == NET_ROLE_WATCHER) && lobbySet() && joinPort < 0 &&
+        readRoomCode(game.netHostName, game.meetCode))
+        game.netHostName[0] = 0;
     // The port: HOST:PORT's, else --port's, else the game's own.
     if (game.netRole != NET_ROLE_NONE)
         game.netPort = (u16)(joinPort > 0 ? joinPort : givenPort > 0 ? givenPort : (long)NET_DEFAULT_PORT);

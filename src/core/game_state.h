@@ -51,6 +51,39 @@ struct FoundHost {
     u32 heardTick = 0;                      // when its last answer came
 };
 
+// The lobby: friends anywhere meet by a room code through an MQTT broker. A
+// room code is six characters from an alphabet without look-alikes.
+enum { ROOM_CODE_LENGTH = 6, ROOM_CODE_SIZE = ROOM_CODE_LENGTH + 1 };
+enum { LOBBY_DEFAULT_PORT = 1883, LOBBY_ID_SIZE = 17, LOBBY_ROOMS_MAX = 8, LOBBY_SERVER_SIZE = 64, LOBBY_SECRET_SIZE = 33 };
+// Where a side may be reached, best first: on its own network, through the
+// port its router forwards, at the outside address STUN saw for the game's own
+// port, through the relay.
+enum { CANDIDATE_LAN = 0, CANDIDATE_MAPPED = 1, CANDIDATE_OUTSIDE = 2, CANDIDATE_RELAY = 3, CANDIDATES_MAX = 5 };
+struct Candidate {
+    char address[16] = {};
+    u16 port = 0;
+    u8 kind = 0;
+};
+// A room the lobby lists: who hosts it, its code, whether its seat is free.
+struct LobbyRoom {
+    char id[LOBBY_ID_SIZE] = {};  // the host's name at the broker
+    char name[9] = {};
+    char code[ROOM_CODE_SIZE] = {};
+    u8 free = 0;
+};
+// One side met through the lobby, for the punch: its candidates, the token its
+// datagrams carry, and when the meeting began. The host keeps a few at once
+// (a guest and watchers); a guest keeps its host in the first.
+enum { MEETINGS_MAX = 4, MEET_TOKEN_SIZE = 8 };
+struct Meeting {
+    char id[LOBBY_ID_SIZE] = {};  // "" a free place
+    u8 want = 0;                  // play or watch
+    u8 token[MEET_TOKEN_SIZE] = {};
+    Candidate candidates[CANDIDATES_MAX];
+    i32 candidateCount = 0;
+    u32 startTick = 0, probeTick = 0;
+};
+
 // One of a host's watchers: where it is, and what it has been sent.
 struct Watcher {
     _ENetPeer* peer = nullptr;    // null: a free place
@@ -87,6 +120,7 @@ enum {
 
 // The join page's typed host, the menu's line on a failed network start, and
 // the addresses the hosting page lists.
+enum { LOBBY_WHY_LENGTH = 64 };
 enum { ADDRESS_ENTRY_SIZE = 40, MENU_NOTE_SIZE = 48, HOST_ADDRESSES_MAX = 3, JOIN_ROWS = 5 };
 // A line the hosting page shows of the router's answer: at most what a screen's width holds.
 enum { ROUTER_LINE_SIZE = 46 };
@@ -314,6 +348,49 @@ struct GameState : MatchState {
     u8 routerAsked = 0;                   // host: the router is being asked, or has answered
     u8 routerState = 0;                   // ROUTER_ASKING, ROUTER_MAPPED or ROUTER_NONE (core/platform.h)
     char routerLines[2][ROUTER_LINE_SIZE] = {};  // what the hosting page says of it
+    char routerExternal[16] = {};         // the forwarded port's address, when the internet reaches it; "" none
+    u16 routerExternalPort = 0;
+
+    // ---- The lobby: a broker where rooms are listed and sides meet (net/lobby.h) ----
+    char lobbyHost[NET_HOST_NAME_SIZE] = {};  // the broker, from --lobby or the lobby file; "" none
+    u16 lobbyPort = LOBBY_DEFAULT_PORT;
+    u8 lobbyOpened = 0;                   // talking to it: hosting, meeting a room, or on the join page
+    u8 lobbyUp = 0;                       // connected, as last read
+    u8 lobbyDownSaid = 0;                 // the one line for a broker not reached is said
+    char lobbyId[LOBBY_ID_SIZE] = {};     // this game's client id at the broker, new each time
+    char lobbyWhy[LOBBY_WHY_LENGTH] = {}; // what the last try to reach it came to
+    char stunHost[LOBBY_SERVER_SIZE] = {};  // the meeting place's STUN/TURN server, as the broker said
+    u16 stunPort = 0;
+    char relayUser[LOBBY_SECRET_SIZE] = {}, relayPassword[LOBBY_SECRET_SIZE] = {};
+    LobbyRoom lobbyRooms[LOBBY_ROOMS_MAX];  // join page: the internet's listed rooms, in order of code
+    i32 lobbyRoomCount = 0;
+    // This side's own candidates, and the STUN question that finds the outside one.
+    Candidate ownCandidates[CANDIDATES_MAX];  // its own networks' first, as found when the meeting began
+    i32 ownCandidateCount = 0;
+    i32 ownLanCount = 0;
+    Candidate outsideSeen;                // what the STUN server saw of the game's own port
+    u8 stunTransaction[12] = {};
+    u32 stunAskTick = 0;
+    u8 stunAsks = 0;                      // questions sent, up to a few
+    u8 stunAnswered = 0;
+    // Host: its room.
+    char roomCode[ROOM_CODE_SIZE] = {};   // "" none
+    u8 roomPrivate = 0;                   // --private: found by its code alone, never listed
+    u8 roomShown = 0;                     // what was last published: 0 nothing, 1 free, 2 busy
+    u8 roomCandidatesShown = 0;           // candidates in the room when it was published
+    u8 roomSaid = 0;                      // --host said "room CODE"
+    char seatGivenTo[LOBBY_ID_SIZE] = {}; // the guest told to come, until it connects or gives up
+    u32 seatGivenTick = 0;
+    // Both: the sides being met, and the guest's way through to its host.
+    Meeting meetings[MEETINGS_MAX];
+    u8 meetStage = 0;                     // guest: MEET_NONE, MEET_KNOCKING, MEET_PUNCHING
+    char meetCode[ROOM_CODE_SIZE] = {};   // guest: the room it meets
+    u32 meetStageTick = 0;
+    u8 meetKnocked = 0;                   // guest: its knock went
+    u32 meetKnockTick = 0;
+    i32 meetAnswered = -1;                // guest: the best candidate that answered its probes
+    u32 meetAnsweredTick = 0;
+    u8 meetPath = 0xFF;                   // the way the connection took: CANDIDATE_*, or 0xFF not met through the lobby
 
     // ---- Finding hosts on the local network (net/discovery.h) -----------------
     // A host answers questions while it hosts; a guest on the join page asks

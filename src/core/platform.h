@@ -1,4 +1,4 @@
-// The thin seam between the game and its platform: clock, delay, mixer, gamepads, network, the home router, cursor, redisplay, exit, signals.
+// The thin seam between the game and its platform: clock, delay, mixer, gamepads, network, the home router, the lobby, cursor, redisplay, exit, signals.
 //
 // Every call the game makes to these goes through the `platform` table, which
 // holds the real SDL, SDL_mixer, ENet and GLUT functions. Tests swap in stand-ins (a
@@ -48,6 +48,19 @@ struct RouterAnswer {
     char why[ROUTER_TEXT_SIZE];       // none: what the last try came to
 };
 
+// A message from the lobby's broker: its topic and its bytes, copied here; one
+// longer than either room never arrives (the lobby's thread drops it).
+enum { LOBBY_TOPIC_SIZE = 96, LOBBY_MESSAGE_BYTES = 512 };
+struct LobbyMessage {
+    char topic[LOBBY_TOPIC_SIZE];
+    size_t length;
+    uint8_t bytes[LOBBY_MESSAGE_BYTES];
+};
+// Where the talk with the broker stands: connecting (again), connected, or
+// down (not reached; the thread keeps trying, and `why` says what the last try came to).
+enum { LOBBY_CONNECTING = 0, LOBBY_UP = 1, LOBBY_DOWN = 2 };
+enum { LOBBY_WHY_SIZE = 64 };
+
 struct Platform {
     uint32_t (*getTicks)();
     void (*delay)(uint32_t ms);
@@ -72,7 +85,7 @@ struct Platform {
     int (*padGone)(_SDL_Joystick* pad);            // its device stopped reporting: unplugged
     int (*netStart)();                             // enet_initialize
     _ENetHost* (*netListen)(uint16_t port);        // a host on every address at the port, room for NET_HOST_PEERS
-    _ENetHost* (*netClient)();                     // a guest's own end
+    _ENetHost* (*netClient)();                     // a guest's own end, on a free port
     // Starts connecting to the named host; null when the name cannot be resolved.
     _ENetPeer* (*netConnect)(_ENetHost* host, const char* name, uint16_t port, uint32_t data);
     int (*netService)(_ENetHost* host, NetEvent* event);  // 1 and the event, or 0: nothing waits
@@ -103,6 +116,31 @@ struct Platform {
     void (*routerAsk)(uint16_t port);
     int (*routerAnswer)(RouterAnswer* answer);     // 1 when it changed since the last call
     void (*routerForget)();
+    // The game's own UDP port carries the meeting's datagrams too (the STUN
+    // server's answers, the punch through the routers): from now on every
+    // datagram reaching the host that `takes` claims is set aside before ENet
+    // reads it, for netAside to hand out (the newest 16 kept). Sent from the
+    // same port with udpSend on netSocket.
+    void (*netSetAside)(_ENetHost* host, int (*takes)(const uint8_t* data, size_t length));
+    int (*netAside)(_ENetHost* host, uint8_t* data, size_t room, char* address, uint16_t* port);  // as udpReceive
+    int (*netSocket)(_ENetHost* host);
+    uint16_t (*netLocalPort)(_ENetHost* host);  // the port the host's socket is bound to
+    void (*randomBytes)(uint8_t* bytes, size_t count);  // the system's strong random source
+    // The lobby: an MQTT broker, talked to on a thread of its own, so nothing
+    // here waits for it. Opening starts connecting (again and again while it is
+    // not reached), with a will that clears the retained message at `willTopic`
+    // (null: none) when the game vanishes; the subscriptions are made again on
+    // every reconnection. Publishing while not connected is refused (-1);
+    // messages received wait for lobbyReceive (the oldest 64 kept). Closing
+    // publishes nothing, waits for what was published to go (at most a second),
+    // and leaves cleanly.
+    int (*lobbyOpen)(const char* host, uint16_t port, const char* clientId, const char* willTopic);
+    int (*lobbyState)(char* why, size_t room);
+    int (*lobbyPeer)(char* address);  // 1 and the broker's IPv4 address as connected, or 0
+    int (*lobbySubscribe)(const char* topic);
+    int (*lobbyPublish)(const char* topic, const uint8_t* data, size_t length, int retain);
+    int (*lobbyReceive)(LobbyMessage* message);  // 1 and the oldest message, or 0
+    void (*lobbyClose)();
     void (*setCursor)(int cursor);
     void (*postRedisplay)();
     void (*exitProgram)(int status);  // never returns

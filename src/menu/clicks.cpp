@@ -17,6 +17,8 @@
 #include "net/discovery.h"
 #include "net/host.h"
 #include "net/link.h"
+#include "net/lobby.h"
+#include "net/lobby_messages.h"
 #include "net/protocol.h"
 #include "net/session.h"
 #include "render/lists.h"
@@ -32,16 +34,28 @@ static void changePage(int from, int to) {
     if (to == PAGE_JOIN && from == PAGE_TWO_PLAYERS) game.menuNote[0] = 0;
 }
 
+// A row of the join page: this network's hosts first, then the internet's rooms.
+// A host with its guest already is watched; a free one is joined.
 static void joinListedHost(int row) {
-    if (row < 0 || row >= game.foundHostCount) return;
-    const FoundHost& host = game.foundHosts[row];
-    // A host with its guest already is watched; a free one is joined.
-    joinFromMenu(host.address, host.port, host.free ? NET_ROLE_GUEST : NET_ROLE_WATCHER);
+    if (row >= 0 && row < game.foundHostCount) {
+        const FoundHost& host = game.foundHosts[row];
+        joinFromMenu(host.address, host.port, host.free ? NET_ROLE_GUEST : NET_ROLE_WATCHER);
+    } else if (row >= game.foundHostCount && row < game.foundHostCount + game.lobbyRoomCount) {
+        const LobbyRoom room = game.lobbyRooms[row - game.foundHostCount];
+        joinRoomFromMenu(room.code, room.free ? NET_ROLE_GUEST : NET_ROLE_WATCHER);
+    }
 }
 
-// The typed host, HOST or HOST:PORT; one that cannot be a host says so and stays.
+// The typed host, HOST or HOST:PORT, or a room's code when a lobby is set; one
+// that cannot be a host says so and stays.
 static void joinTypedHost() {
     char host[ADDRESS_ENTRY_SIZE];
+    char code[ROOM_CODE_SIZE];
+    if (lobbySet() && readRoomCode(game.addressEntry, code)) {
+        game.menuPage = PAGE_JOIN;
+        joinRoomFromMenu(code, NET_ROLE_GUEST);
+        return;
+    }
     long port = NET_DEFAULT_PORT;
     if (splitHostPort(game.addressEntry, host, sizeof host, &port) != HOST_OK) {
         snprintf(game.menuNote, sizeof game.menuNote, "%s", "type HOST or HOST:PORT");
@@ -115,15 +129,21 @@ void stepMenu() {
     if (game.menuActive && (page == PAGE_JOIN || page == PAGE_ADDRESS)) {
         if (game.lookSocket < 0) startLooking();
         lookForHosts();
-    } else if (game.lookSocket >= 0) {
-        stopLooking();
+        // And the internet's rooms, through the lobby, while no session of its own talks to it.
+        if (game.netRole == NET_ROLE_NONE) {
+            listRooms();
+            runLobby();
+        }
+    } else {
+        if (game.lookSocket >= 0) stopLooking();
+        if (game.netRole == NET_ROLE_NONE) closeLobby();
     }
     if (!game.menuActive) return;
     if (page == PAGE_HOSTING && game.netRole == NET_ROLE_HOST && game.netConnected) {
         game.menuPage = PAGE_PLAYGROUND;
         forgetHoverTarget();
     }
-    if (game.hoverHostRow >= game.foundHostCount) forgetHoverTarget();
+    if (game.hoverHostRow >= game.foundHostCount + game.lobbyRoomCount) forgetHoverTarget();
 }
 
 void showMainMenu() {

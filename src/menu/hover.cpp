@@ -67,7 +67,7 @@ static_assert(JOIN_ROWS == 5, "the join page has a row item for each host it sho
 // that many hosts are listed, the last match only when one is kept (else dimmed).
 static bool itemShown(const MenuItem& item) {
     if (item.page != game.menuPage) return false;
-    if (item.hostRow >= 0) return item.hostRow < game.foundHostCount;
+    if (item.hostRow >= 0) return item.hostRow < game.foundHostCount + game.lobbyRoomCount;
     if (item.target == ACTION_WATCH) return game.lastReplayThere != 0;
     return true;
 }

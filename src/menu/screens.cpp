@@ -8,6 +8,7 @@
 
 #include "core/game_state.h"
 #include "net/host.h"
+#include "net/lobby.h"
 #include "render/text.h"
 
 // Texture slots of the base set used by the intro and the menu.
@@ -231,12 +232,21 @@ void drawHostingPage() {
     if (game.netRole == NET_ROLE_HOST) {
         drawCentred(300, game.p1name);
         char line[FOUND_ADDRESS_SIZE + 8];
-        for (int i = 0; i < game.hostAddressCount || i == 0; i++) {
+        // With a lobby: the room's code, large, to be read out to a friend; and this network's first address.
+        const int addresses = lobbySet() ? 1 : 3;
+        const float top = lobbySet() ? 190.0f : 265.0f;
+        if (lobbySet() && game.roomCode[0] && game.lobbyUp) {
+            drawCentred(266, game.roomPrivate ? "private room code:" : "room code:");
+            drawLargeText(320.0f - 14.0f * ROOM_CODE_LENGTH, 222, game.roomCode, 2.0f);
+        } else if (lobbySet()) {
+            drawCentred(240, game.lobbyDownSaid ? "the lobby cannot be reached" : "asking the lobby");
+        }
+        for (int i = 0; (i < game.hostAddressCount || i == 0) && i < addresses; i++) {
             snprintf(line, sizeof line, "%s:%u", i < game.hostAddressCount ? game.hostAddresses[i] : "127.0.0.1",
                      (unsigned)game.netPort);
-            drawCentred(265.0f - 25.0f * (float)i, line);
+            drawCentred(top - 25.0f * (float)i, line);
         }
-        drawCentred(180, "waiting for player 2");
+        drawCentred(lobbySet() ? 160.0f : 180.0f, "waiting for player 2");
         // What the router opened for friends on the internet, below the panel.
         if (game.routerAsked) {
             drawCentred(100, game.routerLines[0]);
@@ -255,23 +265,38 @@ void drawHostingPage() {
 
 // The hosts found, a row each in one window: name, address, whether it is free
 // or already has its guest, and what choosing the row does (join a free host,
-// watch a busy one's match); the row under the glow is marked. Below the
-// window, typing a host by hand, and back. A failed join says why.
+// watch a busy one's match); below them the internet's rooms, a row each with
+// the room's code where a host has its address. The row under the glow is
+// marked. Below the window, the internet's line, typing a host or a code by
+// hand, and back. A failed join says why.
 void drawJoinPage() {
     drawMenuList(LIST_JOIN_PANEL, SLOT_PANEL);
     bindSlot(SLOT_FONT);
     drawCentred(360, "join a game");
-    if (game.foundHostCount == 0) drawCentred(226, "looking for hosts");
-    for (int row = 0; row < game.foundHostCount && row < JOIN_ROWS; row++) {
-        const FoundHost& host = game.foundHosts[row];
+    const int rows = game.foundHostCount + game.lobbyRoomCount;
+    if (rows == 0) drawCentred(226, "looking for hosts");
+    for (int row = 0; row < rows && row < JOIN_ROWS; row++) {
+        const bool here = row < game.foundHostCount;
+        const FoundHost* host = here ? &game.foundHosts[row] : nullptr;
+        const LobbyRoom* room = here ? nullptr : &game.lobbyRooms[row - game.foundHostCount];
+        const bool free = here ? host->free : room->free;
         const float y = 298.0f - 36.0f * (float)row;
         if (game.glowVisible && row == game.hoverHostRow) drawText(72, y, ">");
-        drawText(92, y, host.name);
-        drawText(216, y, host.address);
-        drawText(428, y, host.free ? "free" : "busy");
-        drawText(492, y, host.free ? "join" : "watch");
+        drawText(92, y, here ? host->name : room->name);
+        if (here) {
+            drawText(216, y, host->address);
+        } else {
+            char code[ROOM_CODE_SIZE + 6];
+            snprintf(code, sizeof code, "room %s", room->code);
+            drawText(216, y, code);
+        }
+        drawText(428, y, free ? "free" : "busy");
+        drawText(492, y, free ? "join" : "watch");
     }
-    if (game.menuNote[0]) drawCentred(124, game.menuNote);
+    if (game.menuNote[0])
+        drawCentred(124, game.menuNote);
+    else if (lobbyLine()[0])
+        drawCentred(124, lobbyLine());
     glDisable(GL_BLEND);
     drawMenuList(LIST_ADDRESS, SLOT_ADDRESS);
     drawMenuList(LIST_JOIN_BACK, SLOT_BACK);
@@ -383,6 +408,11 @@ void drawWaitingScreen() {
     bindSlot(SLOT_FONT);
     if (game.netConnected) {
         drawCentred(224, "waiting for the host");
+    } else if (meetingUnderWay()) {
+        char meeting[ROOM_CODE_SIZE + 12];
+        snprintf(meeting, sizeof meeting, "meeting %s", game.meetCode);
+        drawCentred(240, meeting);
+        if (game.meetStage == MEET_PUNCHING) drawCentred(208, "through the routers");
     } else {
         char host[21] = {};
         for (size_t i = 0; i + 1 < sizeof host && game.netHostName[i]; i++) host[i] = game.netHostName[i];

@@ -6,6 +6,7 @@
 
 #include "core/game_state.h"
 #include "core/platform.h"
+#include "net/lobby.h"
 #include "net/router.h"
 
 void send(int channel, const uint8_t* data, size_t length, bool reliable) {
@@ -32,6 +33,7 @@ void closeNetwork() {
     }
     if (told) platform.netFlush(game.netHost);
     forgetRouter();
+    closeLobby();
 }
 
 void showWaitingScreen() {

@@ -6,6 +6,7 @@
 #include "net/guest.h"
 #include "net/host.h"
 #include "net/link.h"
+#include "net/lobby.h"
 #include "net/session.h"
 #include "net/watcher.h"
 
@@ -47,7 +48,7 @@ void receiveNetwork() {
             watcherLosesHost();
         return;
     }
-    if (!isHost() && !game.netConnected && platform.getTicks() - game.netAttemptTick > CONNECT_WAIT_MS) {
+    if (!isHost() && !game.netConnected && !meetingUnderWay() && platform.getTicks() - game.netAttemptTick > CONNECT_WAIT_MS) {
         if (!game.netEverConnected) {
             cannotReachHost();
             return;

@@ -61,6 +61,9 @@ void readRouter() {
         snprintf(said, sizeof said, "friends on the internet may not reach %s: the router's own address is private", where);
     } else if (usable) {
         game.routerState = ROUTER_MAPPED;
+        // Only an address the internet reaches is offered to those met through the lobby.
+        snprintf(game.routerExternal, sizeof game.routerExternal, "%s", external);
+        game.routerExternalPort = (u16)answer.externalPort;
         char taken[32] = "";
         if (answer.externalPort != game.netPort) snprintf(taken, sizeof taken, " (port %u was taken)", (unsigned)game.netPort);
         char second[ROUTER_LINE_SIZE];
@@ -89,5 +92,6 @@ void forgetRouter() {
     platform.routerForget();
     game.routerAsked = 0;
     game.routerState = ROUTER_ASKING;
+    game.routerExternal[0] = 0;
     show("", "");
 }

@@ -13,6 +13,7 @@
 #include "core/platform.h"
 #include "net/discovery.h"
 #include "net/link.h"
+#include "net/lobby.h"
 #include "net/protocol.h"
 #include "net/router.h"
 #include "match/flow.h"
@@ -84,6 +85,7 @@ void startNetwork() {
         }
         startAnswering();  // guests on the local network find it
         askRouter();       // and friends on the internet, through a port the router opens
+        openRoom();        // or by a room code, through the lobby
         return;
     }
     // A guest or a watcher has no intro and no menu: it waits for the host's matches.
@@ -95,7 +97,10 @@ void startNetwork() {
     game.introActive = 0;
     game.guestWaiting = 1;
     if (!game.netFromMenu) fadeInMenuMusic();  // from the menu, its music plays on
-    connectToHost();
+    if (game.meetCode[0])
+        meetRoom();  // a room code: met through the lobby first
+    else
+        connectToHost();
 }
 
 void leaveSession() {
@@ -123,7 +128,23 @@ bool hostFromMenu() {
 bool joinFromMenu(const char* host, uint16_t port, int role) {
     if (game.netRole != NET_ROLE_NONE || !host[0] || std::strlen(host) >= sizeof game.netHostName) return false;
     std::strcpy(game.netHostName, host);
+    game.meetCode[0] = 0;
     game.netPort = port;
+    game.netRole = (u8)role;
+    game.netFromMenu = 1;
+    game.menuNote[0] = 0;
+    game.menuActive = 0;
+    platform.setCursor(GLUT_CURSOR_NONE);
+    startNetwork();
+    return game.netRole == role;
+}
+
+bool joinRoomFromMenu(const char* code, int role) {
+    if (game.netRole != NET_ROLE_NONE || std::strlen(code) != ROOM_CODE_LENGTH) return false;
+    closeLobby();  // the join page's listing gives way to the meeting's own
+    std::strcpy(game.meetCode, code);
+    game.netHostName[0] = 0;
+    game.netPort = 0;
     game.netRole = (u8)role;
     game.netFromMenu = 1;
     game.menuNote[0] = 0;

@@ -28,5 +28,7 @@ bool hostFromMenu();
 // of its match (role), the waiting screen shown; a failure then or later brings
 // the join page back with game.menuNote saying why.
 bool joinFromMenu(const char* host, uint16_t port, int role);
+// The same for a room met through the lobby by its code.
+bool joinRoomFromMenu(const char* code, int role);
 // Ends a session begun from the menu (hosting, or joined): the other side is told.
 void endMenuSession();

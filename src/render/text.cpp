@@ -31,6 +31,19 @@ void drawText(float x, float y, const char* text) {
     glPopMatrix();
 }
 
+void drawLargeText(float x, float y, const char* text, float scale) {
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    for (const unsigned char* c = (const unsigned char*)text; *c; c++) {
+        glLoadIdentity();
+        glTranslatef(x, y, 0.0f);
+        glScalef(scale, scale, 1.0f);
+        glCallList(game.fontLists + *c);
+        x += PEN_ADVANCE * scale;
+    }
+    glPopMatrix();
+}
+
 // A side's points as score text: "0" for none, else the count with one significant digit.
 static void writePoints(int points, char* digits, size_t size) {
     std::snprintf(digits, size, "0");

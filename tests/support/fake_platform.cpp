@@ -39,6 +39,9 @@ int routerForgets = 0;
 std::vector<FakeUdpSocket> udpSockets;
 std::vector<FakeDatagram> udpSent;
 std::string machine;
+std::vector<FakeBrokerClient> brokerClients;
+std::vector<std::pair<std::string, std::string>> retained;
+bool brokerDown = false;
 std::vector<std::string> broadcasts;
 bool signalsCaught = false;
 int signalNoted = 0;
@@ -317,6 +320,116 @@ static int fakeLocalAddresses(char (*addresses)[ADDRESS_TEXT_SIZE], int room) {
     return copyAddresses({fake::machine}, addresses, room);
 }
 
+// The game's own port as a stand-in datagram socket on the end's machine and port.
+static int endSocket(_ENetHost* host) {
+    FakeNetEnd* end = fakeEnd(host);
+    if (end->socket < 0) end->socket = fakeUdpOpen(end->port);
+    return end->socket;
+}
+static void fakeNetSetAside(_ENetHost* host, int (*)(const uint8_t*, size_t)) { endSocket(host); }
+static int fakeNetAside(_ENetHost* host, uint8_t* data, size_t room, char* address, uint16_t* port) {
+    return fakeUdpReceive(endSocket(host), data, room, address, port);
+}
+static uint16_t fakeNetLocalPort(_ENetHost* host) { return fake::udpSockets[endSocket(host)].port; }
+static void fakeRandomBytes(uint8_t* bytes, size_t count) {
+    static uint32_t dice = 12345;
+    for (size_t i = 0; i < count; i++) bytes[i] = (uint8_t)((dice = dice * 1103515245u + 12345u) >> 16);
+}
+
+// ---- The stand-in broker ----------------------------------------------------------
+
+static bool topicMatches(const std::string& filter, const std::string& topic) {
+    size_t f = 0, t = 0;
+    while (f < filter.size()) {
+        if (filter[f] == '#') return true;
+        const size_t fEnd = filter.find('/', f), tEnd = topic.find('/', t);
+        const std::string level = filter.substr(f, fEnd - f);
+        if (t > topic.size()) return false;
+        if (level != "+" && level != topic.substr(t, tEnd - t)) return false;
+        if ((fEnd == std::string::npos) != (tEnd == std::string::npos)) return false;
+        if (fEnd == std::string::npos) return true;
+        f = fEnd + 1;
+        t = tEnd + 1;
+    }
+    return false;
+}
+static FakeBrokerClient* brokerClient(const std::string& id) {
+    for (FakeBrokerClient& client : fake::brokerClients)
+        if (client.id == id) return &client;
+    return nullptr;
+}
+static void deliver(FakeBrokerClient& client, const std::string& topic, const std::string& message) {
+    LobbyMessage got = {};
+    snprintf(got.topic, sizeof got.topic, "%s", topic.c_str());
+    got.length = message.size();
+    memcpy(got.bytes, message.data(), message.size());
+    client.inbox.push_back(got);
+}
+bool brokerPublish(const std::string& id, const std::string& topic, const std::string& message, bool retain) {
+    if (fake::brokerDown || message.size() > LOBBY_MESSAGE_BYTES) return false;
+    // What the shipped configuration allows: a client writes only where its own id ends the topic.
+    const bool own = topic.size() > id.size() && topic.compare(topic.size() - id.size(), id.size(), id) == 0 &&
+                     topic[topic.size() - id.size() - 1] == '/';
+    if (!own && id != "lobby") return false;
+    if (retain) {
+        auto& kept = fake::retained;
+        kept.erase(std::remove_if(kept.begin(), kept.end(), [&](const auto& m) { return m.first == topic; }), kept.end());
+        if (!message.empty()) kept.push_back({topic, message});
+    }
+    for (FakeBrokerClient& client : fake::brokerClients)
+        for (const std::string& filter : client.topics)
+            if (topicMatches(filter, topic)) {
+                deliver(client, topic, message);
+                break;
+            }
+    return true;
+}
+void brokerVanish(const std::string& id) {
+    FakeBrokerClient* client = brokerClient(id);
+    if (!client) return;
+    const std::string will = client->will;
+    fake::brokerClients.erase(fake::brokerClients.begin() + (client - fake::brokerClients.data()));
+    if (!will.empty()) brokerPublish(id, will, "", true);
+}
+static int fakeLobbyOpen(const char*, uint16_t, const char* id, const char* will) {
+    FakeBrokerClient client;
+    client.id = id;
+    client.will = will ? will : "";
+    fake::brokerClients.push_back(client);
+    return 0;
+}
+static int fakeLobbyState(char* why, size_t room) {
+    snprintf(why, room, "%s", fake::brokerDown ? "Connection refused" : "");
+    return fake::brokerDown ? LOBBY_DOWN : brokerClient(game.lobbyId) ? LOBBY_UP : LOBBY_CONNECTING;
+}
+static int fakeLobbyPeer(char* address) {
+    snprintf(address, ADDRESS_TEXT_SIZE, "192.0.2.1");
+    return 1;
+}
+static int fakeLobbySubscribe(const char* topic) {
+    FakeBrokerClient* client = brokerClient(game.lobbyId);
+    if (!client) return -1;
+    client->topics.push_back(topic);
+    for (const auto& kept : fake::retained)
+        if (topicMatches(topic, kept.first)) deliver(*client, kept.first, kept.second);
+    return 0;
+}
+static int fakeLobbyPublish(const char* topic, const uint8_t* data, size_t length, int retain) {
+    if (!brokerClient(game.lobbyId)) return -1;
+    return brokerPublish(game.lobbyId, topic, std::string((const char*)data, length), retain != 0) ? 0 : -1;
+}
+static int fakeLobbyReceive(LobbyMessage* message) {
+    FakeBrokerClient* client = brokerClient(game.lobbyId);
+    if (!client || client->inbox.empty()) return 0;
+    *message = client->inbox.front();
+    client->inbox.pop_front();
+    return 1;
+}
+static void fakeLobbyClose() {
+    FakeBrokerClient* client = brokerClient(game.lobbyId);
+    if (client) fake::brokerClients.erase(fake::brokerClients.begin() + (client - fake::brokerClients.data()));
+}
+
 static void fakeRouterAsk(uint16_t port) { fake::routerAskedPort = port; }
 static int fakeRouterAnswer(RouterAnswer* answer) {
     *answer = fake::routerAnswer;
@@ -345,6 +458,9 @@ void installFakePlatform() {
         fakeUdpOpen,
         fakeUdpSend,          fakeUdpReceive,         fakeUdpClose,       fakeBroadcastAddresses,
         fakeLocalAddresses,   fakeRouterAsk,          fakeRouterAnswer,   fakeRouterForget,
+        fakeNetSetAside,      fakeNetAside,           endSocket,          fakeNetLocalPort,
+        fakeRandomBytes,      fakeLobbyOpen,          fakeLobbyState,     fakeLobbyPeer,
+        fakeLobbySubscribe,   fakeLobbyPublish,       fakeLobbyReceive,   fakeLobbyClose,
         fakeSetCursor,        fakePostRedisplay,      fakeExitProgram,
         fakeCatchSignals,     fakeSignalCaught,       fakeEndBySignal,
     };
@@ -375,6 +491,9 @@ void installFakePlatform() {
     fake::udpSent.clear();
     fake::machine = "10.0.0.1";
     fake::broadcasts = {"10.0.0.255"};
+    fake::brokerClients.clear();
+    fake::retained.clear();
+    fake::brokerDown = false;
 }
 
 void freshGame() {

@@ -39,6 +39,7 @@ struct FakePad {
 struct FakeNetEnd {
     uint16_t port = 0;
     bool listening = false;
+    int socket = -1;  // the stand-in datagram socket under it, made when the game asks for it
     std::deque<NetEvent> events;
     std::deque<uint32_t> due;  // when each event reaches the end, on the stand-in clock
 };
@@ -65,6 +66,15 @@ struct FakeUdpSocket {
     uint16_t port = 0;
     bool open = true;
     std::deque<FakeDatagram> waiting;
+};
+
+// The stand-in broker: each client the game opened (known by its id, as the
+// game holds it in lobbyId), what it subscribed to and what waits for it; the
+// retained messages by topic.
+struct FakeBrokerClient {
+    std::string id, will;
+    std::vector<std::string> topics;
+    std::deque<LobbyMessage> inbox;
 };
 
 // Thrown by the stand-in for exit(), so a test can see the program end.
@@ -106,7 +116,16 @@ extern std::vector<std::string> broadcasts;    // the broadcast addresses report
 // Ending by a signal is a ProgramExit of 128 and the signal's number.
 extern bool signalsCaught;
 extern int signalNoted;
+extern std::vector<FakeBrokerClient> brokerClients;
+extern std::vector<std::pair<std::string, std::string>> retained;  // topic, message
+extern bool brokerDown;                        // clients opened now are never connected
 }
+
+// The broker's side of things: a message published as client `id` would
+// publish it (false when refused), and a client vanishing as a lost game does
+// (its will goes out).
+bool brokerPublish(const std::string& id, const std::string& topic, const std::string& message, bool retain);
+void brokerVanish(const std::string& id);
 
 // The network's ends and peers as the game holds them.
 FakeNetEnd* fakeEnd(_ENetHost* host);
