@@ -1,4 +1,4 @@
-// Fuzz target for the network packet readers, the game's (a watcher's too) and those of finding hosts: any bytes must read without a fault, and a packet a reader takes must hold usable values and write back to the very same bytes.
+// Fuzz target for the network packet readers, the game's (a watcher's too), those of finding hosts and those of the lobby and the meeting: any bytes must read without a fault, and a packet a reader takes must hold usable values and write back to the very same bytes (a lobby message, to one that reads back the same).
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -7,6 +7,7 @@
 
 #include "core/game_state.h"
 #include "net/discovery.h"
+#include "net/lobby_messages.h"
 #include "net/protocol.h"
 
 static void check(bool ok, const char* what) {
@@ -86,6 +87,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t length) {
         check(answer.free <= 1 && answer.port != 0, "an answer's free or port out of range");
         checkName(answer.name);
         sameBytes(data, length, written, writeAnswer(written, answer));
+    }
+    // The lobby's messages: what is taken is printable, bounded, and reads back as it was read.
+    LobbyNote note, again;
+    if (readLobbyNote(data, length, &note)) {
+        check(note.version >= 1 && note.candidateCount >= 0 && note.candidateCount <= CANDIDATES_MAX, "a note's counts");
+        for (int i = 0; i < note.candidateCount; i++)
+            check(note.candidates[i].port != 0 && note.candidates[i].kind <= CANDIDATE_RELAY, "a candidate's port or kind");
+        uint8_t text[LOBBY_MESSAGE_BYTES], textAgain[LOBBY_MESSAGE_BYTES];
+        const size_t size = writeLobbyNote(note, text, sizeof text);
+        check(size > 0 && readLobbyNote(text, size, &again), "a note taken does not write to one that reads");
+        sameBytes(text, size, textAgain, writeLobbyNote(again, textAgain, sizeof textAgain));
+    }
+    char address[ADDRESS_TEXT_SIZE], code[ROOM_CODE_SIZE];
+    uint16_t port;
+    if (length >= STUN_REQUEST_SIZE && readStunAnswer(data, length, data + 8, address, &port)) {
+        check(port != 0 && strlen(address) >= 7, "a STUN answer without an address");
+        check(meetingDatagram(data, length), "a STUN answer the game's port would not set aside");
+    }
+    int kind;
+    uint8_t token[MEET_TOKEN_SIZE];
+    if (readPunch(data, length, &kind, code, token)) {
+        check(meetingDatagram(data, length), "a probe the game's port would not set aside");
+        sameBytes(data, length, written, writePunch(written, kind, code, token));
     }
     return 0;
 }
