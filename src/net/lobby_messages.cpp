@@ -34,7 +34,7 @@ size_t writeLobbyNote(const LobbyNote& note, uint8_t* out, size_t room) {
         if (wrote < 0 || (size_t)wrote >= sizeof text - used) fits = false;
         else used += (size_t)wrote;
     };
-    line("tarvo %u\n", (unsigned)note.version);
+    if (note.version) line("tarvo %u\n", (unsigned)note.version);
     if (note.name[0]) {
         char name[LOBBY_NAME_SIZE];
         size_t i = 0;
@@ -175,7 +175,6 @@ bool readLobbyNote(const uint8_t* bytes, size_t length, LobbyNote* note) {
         if (*line && (!space || !readLine((*space = 0, line), space + 1, &read))) return false;
         line = end ? end + 1 : nullptr;
     }
-    if (read.version == 0) return false;
     *note = read;
     return true;
 }

@@ -24,7 +24,7 @@ enum { LOBBY_NAME_SIZE = 9, LOBBY_HOST_SIZE = LOBBY_SERVER_SIZE, LOBBY_CREDENTIA
 
 // Any of the lobby's messages as read: what it held (zero where it held nothing).
 struct LobbyNote {
-    uint32_t version;                  // "tarvo N": the game protocol's version
+    uint32_t version;                  // "tarvo N": the game protocol's version (0: none given, as the meeting place's own)
     char name[LOBBY_NAME_SIZE];        // "name": the player
     char code[ROOM_CODE_SIZE];         // "code": a listed room's code
     uint8_t seat;                      // "seat free|busy": 1 free, 2 busy
@@ -40,7 +40,7 @@ struct LobbyNote {
     uint8_t hasToken;
 };
 
-// Writes what `note` holds (its version always, the rest where set) into `out`;
+// Writes what `note` holds (what is set of it) into `out`;
 // the length, or 0 when it does not fit in `room`.
 size_t writeLobbyNote(const LobbyNote& note, uint8_t* out, size_t room);
 // Reads one message; false for anything too long, not text, or not understood.

@@ -91,13 +91,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t length) {
     // The lobby's messages: what is taken is printable, bounded, and reads back as it was read.
     LobbyNote note, again;
     if (readLobbyNote(data, length, &note)) {
-        check(note.version >= 1 && note.candidateCount >= 0 && note.candidateCount <= CANDIDATES_MAX, "a note's counts");
+        check(note.candidateCount >= 0 && note.candidateCount <= CANDIDATES_MAX, "a note's counts");
         for (int i = 0; i < note.candidateCount; i++)
             check(note.candidates[i].port != 0 && note.candidates[i].kind <= CANDIDATE_RELAY, "a candidate's port or kind");
         uint8_t text[LOBBY_MESSAGE_BYTES], textAgain[LOBBY_MESSAGE_BYTES];
         const size_t size = writeLobbyNote(note, text, sizeof text);
-        check(size > 0 && readLobbyNote(text, size, &again), "a note taken does not write to one that reads");
-        sameBytes(text, size, textAgain, writeLobbyNote(again, textAgain, sizeof textAgain));
+        if (size > 0) {  // none for a note of keys this game does not know
+            check(readLobbyNote(text, size, &again), "a note taken does not write to one that reads");
+            sameBytes(text, size, textAgain, writeLobbyNote(again, textAgain, sizeof textAgain));
+        }
     }
     char address[ADDRESS_TEXT_SIZE], code[ROOM_CODE_SIZE];
     uint16_t port;

@@ -28,6 +28,7 @@
 #include "net/protocol.h"
 #include "net/host.h"
 #include "net/link.h"
+#include "net/lobby.h"
 #include "net/session.h"
 #include "support/fake_platform.h"
 #include "support/gl_context.h"
@@ -712,4 +713,100 @@ TEST(MenuNetPlay, HostedByPointerFoundAndJoinedByKeysAndLeftFromTheMenu) {
     EXPECT_EQ(guest.state.menuPage, PAGE_JOIN);
     EXPECT_EQ(guest.state.menuActive, 1);
     EXPECT_STREQ(guest.state.menuNote, "cannot reach no.such.host:47312");
+}
+
+// Friends met through the lobby (the stand-in broker): the host's room is listed with its code and
+// candidates, the guest knocks by the code and the punch finds the host on the guest's network; the
+// seat is given once; the room goes with its host, by its will too; a broker not reached is said in
+// one line, a meeting then says why it fails, and hosting goes on without it.
+TEST(Lobby, ARoomIsMetByItsCodeItsSeatGivenOnceAndNoBrokerStopsAGame) {
+    freshGame();
+    openTestWindow(640, 480);
+    game.introActive = 0;
+    std::strcpy(game.lobbyHost, "192.0.2.1");
+    const GameState common = game;
+    auto roomMessage = [] { return fake::retained.empty() ? std::string() : fake::retained.back().second; };
+    auto steps = [](std::initializer_list<Side*> sides, int count) {
+        for (int i = 0; i < count; i++) {
+            fake::ticks += 10;
+            for (Side* side : sides)
+                if (side->exitStatus < 0) as(*side, onAppIdle);
+        }
+    };
+    Side host, guest, second;
+    host.state = common;
+    host.state.netRole = NET_ROLE_HOST;
+    host.state.netPort = NET_DEFAULT_PORT;
+    host.state.portMapping = 0;
+    host.state.menuActive = 1;
+    std::strcpy(host.state.p1name, "ann");
+    as(host, startNetwork);
+    testing::internal::CaptureStdout();
+    steps({&host}, 2);
+    const std::string code = host.state.roomCode;
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "room " + code + "\n");
+    ASSERT_EQ(code.size(), 6u);
+    EXPECT_EQ(code.find_first_of("01ILO"), std::string::npos);
+    EXPECT_EQ(roomMessage(), "tarvo 3\nname ann\ncode " + code + "\nseat free\nlan 10.0.0.1:47312\n");
+
+    fake::machine = "10.0.0.2";
+    for (Side* side : {&guest, &second}) {
+        side->state = common;
+        side->state.netRole = NET_ROLE_GUEST;
+        std::strcpy(side->state.meetCode, code.c_str());
+        std::strcpy(side->state.p1name, "bob");
+    }
+    as(guest, startNetwork);
+    steps({&host, &guest}, 1);
+    EXPECT_EQ(guest.state.meetStage, MEET_KNOCKING);  // no STUN server said: the knock waits a moment for none
+    testing::internal::CaptureStdout();
+    steps({&host, &guest}, 250);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "met room " + code + " on this network at 10.0.0.1:47312\n");
+    EXPECT_EQ(guest.state.netConnected, 1);
+    EXPECT_EQ(host.state.netConnected, 1);
+    EXPECT_EQ(guest.state.lobbyOpened, 0);  // met: the guest is done with the lobby
+    EXPECT_NE(roomMessage().find("seat busy"), std::string::npos);
+
+    as(second, startNetwork);
+    steps({&host, &second}, 400);
+    EXPECT_EQ(second.exitStatus, 1);
+    EXPECT_EQ(second.errors, "Network: cannot reach " + code + ": its seat is taken\n");
+    EXPECT_EQ(guest.state.netConnected, 1);
+
+    // A stranger cannot write the host's room; the host's will clears it when it vanishes, its quitting at once.
+    EXPECT_FALSE(brokerPublish("intruder", "tarvo/room/" + std::string(host.state.lobbyId), "tarvo 3\n", true));
+    EXPECT_FALSE(brokerPublish("victim/x", "tarvo/room/victim", "tarvo 3\n", true));
+    as(host, closeNetwork);
+    EXPECT_EQ(roomMessage(), "");
+    Side vanishing = host;
+    vanishing.state = common;
+    vanishing.state.netRole = NET_ROLE_HOST;
+    vanishing.state.netPort = NET_DEFAULT_PORT + 2;
+    as(vanishing, startNetwork);
+    steps({&vanishing}, 2);
+    EXPECT_NE(roomMessage(), "");
+    brokerVanish(vanishing.state.lobbyId);
+    EXPECT_EQ(roomMessage(), "");
+
+    // The broker not reached: one line, the meeting's reason, and hosting without it.
+    fake::brokerDown = true;
+    Side lost;
+    lost.state = common;
+    lost.state.netRole = NET_ROLE_GUEST;
+    std::strcpy(lost.state.meetCode, "K7M2QX");
+    as(lost, startNetwork);
+    steps({&lost}, 20);
+    EXPECT_EQ(lost.errors, "Lobby: cannot reach 192.0.2.1:1883: Connection refused\n"
+                           "Network: cannot reach K7M2QX: the lobby is not reached\n");
+    Side alone = host;
+    alone.state = common;
+    alone.state.netRole = NET_ROLE_HOST;
+    alone.state.netPort = NET_DEFAULT_PORT + 1;
+    alone.state.portMapping = 0;
+    as(alone, startNetwork);
+    steps({&alone}, 20);
+    EXPECT_EQ(alone.errors, "Lobby: cannot reach 192.0.2.1:1883: Connection refused\n");
+    EXPECT_EQ(alone.state.netRole, NET_ROLE_HOST);
+    EXPECT_NE(alone.state.netHost, nullptr);
+    EXPECT_EQ(fake::brokerClients.size(), 1u);  // the one that keeps trying, for when the broker comes back
 }

@@ -69,6 +69,7 @@ TEST(Options, NetworkPlayChoosesARoleAHostAndAPort) {
         int role;
         const char* host;
         int port;
+        const char* code = "";
     };
     const Case cases[] = {
         {{}, NET_ROLE_NONE, "", 0},
@@ -77,6 +78,10 @@ TEST(Options, NetworkPlayChoosesARoleAHostAndAPort) {
         {{"--join", "example.org"}, NET_ROLE_GUEST, "example.org", 47312},
         {{"--join=10.0.0.2:6000", "--port=7"}, NET_ROLE_GUEST, "10.0.0.2", 6000},
         {{"--port", "7", "--join", "h"}, NET_ROLE_GUEST, "h", 7},
+        // With a lobby, a room's code (in either case) is met through it; a port makes it a host's name.
+        {{"--join", "k7m2qx", "--lobby", "192.0.2.1:1884"}, NET_ROLE_GUEST, "", 47312, "K7M2QX"},
+        {{"--join", "k7m2qx"}, NET_ROLE_GUEST, "k7m2qx", 47312},
+        {{"--lobby=l", "--watch", "K7M2QX:5001"}, NET_ROLE_WATCHER, "K7M2QX", 5001},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.words));
@@ -85,9 +90,25 @@ TEST(Options, NetworkPlayChoosesARoleAHostAndAPort) {
         EXPECT_EQ(parsed.status, OPTIONS_RUN);
         EXPECT_EQ(game.netRole, c.role);
         EXPECT_STREQ(game.netHostName, c.host);
+        EXPECT_STREQ(game.meetCode, c.code);
         EXPECT_EQ(game.netPort, c.port);
         EXPECT_EQ(game.portMapping, c.port != 5000);  // the router is asked unless told not to
     }
+    EXPECT_EQ(game.lobbyPort, LOBBY_DEFAULT_PORT);
+    // The lobby file beside the settings, its comments passed over, when --lobby is not given.
+    char folder[] = "/tmp/tarvo-lobby.XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    std::ofstream(std::string(folder) + "/lobby") << "# a friend's\n  lobby.example.org:1884\n";
+    freshGame();
+    snprintf(game.settingsPath, sizeof game.settingsPath, "%s/tarvo.ini", folder);
+    EXPECT_EQ(parse({"--host"}).status, OPTIONS_RUN);
+    EXPECT_STREQ(game.lobbyHost, "lobby.example.org");
+    EXPECT_EQ(game.lobbyPort, 1884);
+    EXPECT_EQ(parse({"--lobby", "192.0.2.9"}).status, OPTIONS_RUN);
+    EXPECT_STREQ(game.lobbyHost, "192.0.2.9");
+    EXPECT_EQ(parse({"--lobby", "h:0"}).status, 2);
+    std::remove((std::string(folder) + "/lobby").c_str());
+    rmdir(folder);
 }
 
 TEST(Options, HelpAndVersionPrintAndEndWithZero) {
