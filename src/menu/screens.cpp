@@ -234,10 +234,10 @@ void drawHostingPage() {
         char line[FOUND_ADDRESS_SIZE + 8];
         // With a lobby: the room's code, large, to be read out to a friend; and this network's first address.
         const int addresses = lobbySet() ? 1 : 3;
-        const float top = lobbySet() ? 190.0f : 265.0f;
+        const float top = lobbySet() ? 204.0f : 265.0f;
         if (lobbySet() && game.roomCode[0] && game.lobbyUp) {
-            drawCentred(266, game.roomPrivate ? "private room code:" : "room code:");
-            drawLargeText(320.0f - 14.0f * ROOM_CODE_LENGTH, 222, game.roomCode, 2.0f);
+            drawCentred(272, game.roomPrivate ? "private room code:" : "room code:");
+            drawLargeText(320.0f - 14.0f * ROOM_CODE_LENGTH, 232, game.roomCode, 2.0f);
         } else if (lobbySet()) {
             drawCentred(240, game.lobbyDownSaid ? "the lobby cannot be reached" : "asking the lobby");
         }
@@ -246,7 +246,7 @@ void drawHostingPage() {
                      (unsigned)game.netPort);
             drawCentred(top - 25.0f * (float)i, line);
         }
-        drawCentred(lobbySet() ? 160.0f : 180.0f, "waiting for player 2");
+        drawCentred(180, "waiting for player 2");
         // What the router opened for friends on the internet, below the panel.
         if (game.routerAsked) {
             drawCentred(100, game.routerLines[0]);
