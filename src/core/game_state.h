@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "core/lobby_records.h"
+
 struct Mix_Chunk;
 struct GLUquadric;
 struct _SDL_Joystick;
@@ -49,39 +51,6 @@ struct FoundHost {
     u16 port = 0;                           // its game port
     u8 free = 0;                            // 1: no guest yet
     u32 heardTick = 0;                      // when its last answer came
-};
-
-// The lobby: friends anywhere meet by a room code through an MQTT broker. A
-// room code is six characters from an alphabet without look-alikes.
-enum { ROOM_CODE_LENGTH = 6, ROOM_CODE_SIZE = ROOM_CODE_LENGTH + 1 };
-enum { LOBBY_DEFAULT_PORT = 1883, LOBBY_ID_SIZE = 17, LOBBY_ROOMS_MAX = 8, LOBBY_SERVER_SIZE = 64, LOBBY_SECRET_SIZE = 33 };
-// Where a side may be reached, best first: on its own network, through the
-// port its router forwards, at the outside address STUN saw for the game's own
-// port, through the relay.
-enum { CANDIDATE_LAN = 0, CANDIDATE_MAPPED = 1, CANDIDATE_OUTSIDE = 2, CANDIDATE_RELAY = 3, CANDIDATES_MAX = 5 };
-struct Candidate {
-    char address[16] = {};
-    u16 port = 0;
-    u8 kind = 0;
-};
-// A room the lobby lists: who hosts it, its code, whether its seat is free.
-struct LobbyRoom {
-    char id[LOBBY_ID_SIZE] = {};  // the host's name at the broker
-    char name[9] = {};
-    char code[ROOM_CODE_SIZE] = {};
-    u8 free = 0;
-};
-// One side met through the lobby, for the punch: its candidates, the token its
-// datagrams carry, and when the meeting began. The host keeps a few at once
-// (a guest and watchers); a guest keeps its host in the first.
-enum { MEETINGS_MAX = 4, MEET_TOKEN_SIZE = 8 };
-struct Meeting {
-    char id[LOBBY_ID_SIZE] = {};  // "" a free place
-    u8 want = 0;                  // play or watch
-    u8 token[MEET_TOKEN_SIZE] = {};
-    Candidate candidates[CANDIDATES_MAX];
-    i32 candidateCount = 0;
-    u32 startTick = 0, probeTick = 0;
 };
 
 // One of a host's watchers: where it is, and what it has been sent.
@@ -386,6 +355,7 @@ struct GameState : MatchState {
     u8 meetStage = 0;                     // guest: MEET_NONE, MEET_KNOCKING, MEET_PUNCHING
     char meetCode[ROOM_CODE_SIZE] = {};   // guest: the room it meets
     u32 meetStageTick = 0;
+    char meetWhy[MENU_NOTE_SIZE] = {};    // guest: why the meeting failed
     u8 meetKnocked = 0;                   // guest: its knock went
     u32 meetKnockTick = 0;
     i32 meetAnswered = -1;                // guest: the best candidate that answered its probes

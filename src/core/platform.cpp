@@ -18,8 +18,8 @@
 #include <cstring>
 
 #include "core/broker.h"
+#include "core/game_port.h"
 #include "core/home_router.h"
-#include <sys/random.h>
 
 static uint32_t realGetTicks() { return SDL_GetTicks(); }
 static void realDelay(uint32_t ms) { SDL_Delay(ms); }
@@ -101,19 +101,6 @@ static int realPadGone(SDL_Joystick* pad) {
     return (device.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
 }
 
-// The meeting's datagrams on the game's own port: ENet's intercept sees every
-// datagram the host receives, before ENet reads it; those the game claims wait
-// here (a host at a time), the oldest giving way to the newest.
-enum { ASIDE_KEPT = 16, ASIDE_BYTES = 548 };
-static struct {
-    ENetHost* host;
-    int (*takes)(const uint8_t* data, size_t length);
-    uint8_t bytes[ASIDE_KEPT][ASIDE_BYTES];
-    size_t lengths[ASIDE_KEPT];
-    ENetAddress from[ASIDE_KEPT];
-    int start, count;
-} aside;
-
 // The network: ENet's connections, its reliable channel 0 and unreliable channel 1.
 enum { NET_CHANNELS = 2 };
 static int realNetStart() { return enet_initialize(); }
@@ -171,7 +158,7 @@ static void realNetFlush(ENetHost* host) { enet_host_flush(host); }
 static void realNetDisconnect(ENetPeer* peer, uint32_t data) { enet_peer_disconnect(peer, data); }
 static void realNetReset(ENetPeer* peer) { enet_peer_reset(peer); }
 static void realNetClose(ENetHost* host) {
-    if (host == aside.host) aside.host = nullptr;
+    realNetAsideForget(host);
     enet_host_destroy(host);
 }
 // Anything counts: packets, acknowledgements and the library's own keep-alive pings.
@@ -221,53 +208,6 @@ static int realUdpReceive(int socket, uint8_t* data, size_t room, char* address,
     return length;
 }
 static void realUdpClose(int socket) { enet_socket_destroy(socket); }
-
-static int ENET_CALLBACK setAside(ENetHost* host, ENetEvent*) {
-    if (host != aside.host || !aside.takes || !aside.takes(host->receivedData, host->receivedDataLength)) return 0;
-    if (host->receivedDataLength > ASIDE_BYTES) return 1;  // claimed, and too long to be the game's: gone
-    if (aside.count == ASIDE_KEPT) {
-        aside.start = (aside.start + 1) % ASIDE_KEPT;
-        aside.count--;
-    }
-    const int slot = (aside.start + aside.count++) % ASIDE_KEPT;
-    memcpy(aside.bytes[slot], host->receivedData, host->receivedDataLength);
-    aside.lengths[slot] = host->receivedDataLength;
-    aside.from[slot] = host->receivedAddress;
-    return 1;
-}
-static void realNetSetAside(ENetHost* host, int (*takes)(const uint8_t* data, size_t length)) {
-    aside.host = host;
-    aside.takes = takes;
-    aside.start = aside.count = 0;
-    host->intercept = setAside;
-}
-static int realNetAside(ENetHost* host, uint8_t* data, size_t room, char* address, uint16_t* port) {
-    if (host != aside.host || aside.count == 0) return 0;  // set aside as the host is serviced
-    const int slot = aside.start;
-    aside.start = (aside.start + 1) % ASIDE_KEPT;
-    aside.count--;
-    if (aside.lengths[slot] > room) return -1;
-    if (enet_address_get_host_ip(&aside.from[slot], address, ADDRESS_TEXT_SIZE) != 0) return -1;
-    *port = aside.from[slot].port;
-    memcpy(data, aside.bytes[slot], aside.lengths[slot]);
-    return (int)aside.lengths[slot];
-}
-static int realNetSocket(ENetHost* host) { return host->socket; }
-static uint16_t realNetLocalPort(ENetHost* host) {
-    ENetAddress bound;
-    return enet_socket_get_address(host->socket, &bound) == 0 ? bound.port : 0;
-}
-static void realRandomBytes(uint8_t* bytes, size_t count) {
-    while (count > 0) {
-        const ssize_t got = getrandom(bytes, count, 0);
-        if (got <= 0) {
-            if (errno == EINTR) continue;
-            abort();  // no strong random source: nothing secret can be made
-        }
-        bytes += got;
-        count -= (size_t)got;
-    }
-}
 
 // The interfaces that are up, IPv4 only: their broadcast addresses, or their own
 // addresses less the loopback's; each address once.

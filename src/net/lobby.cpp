@@ -9,7 +9,6 @@
 #include "net/lobby_messages.h"
 #include "net/meeting.h"
 #include "net/protocol.h"
-#include "net/session.h"
 
 // A guest waits this long for the host's answer to its knock, and for the
 // lobby itself to answer at all.
@@ -239,11 +238,11 @@ const char* lobbyLine() {
 
 // ---- A guest's way to a room ------------------------------------------------------
 
+// The meeting gives up: the session's side says so (net/receive.cpp).
 static void cannotMeet(const char* why) {
-    char line[MENU_NOTE_SIZE];
-    snprintf(line, sizeof line, "cannot reach %s: %s", game.meetCode, why);
     closeLobby();
-    networkFails(line);
+    snprintf(game.meetWhy, sizeof game.meetWhy, "cannot reach %s: %s", game.meetCode, why);
+    game.meetStage = MEET_FAILED;
 }
 
 void meetRoom() {
@@ -267,7 +266,7 @@ void meetRoom() {
     game.meetAnswered = -1;
 }
 
-bool meetingUnderWay() { return game.meetStage != MEET_NONE; }
+bool meetingUnderWay() { return game.meetStage == MEET_KNOCKING || game.meetStage == MEET_PUNCHING; }
 
 static void knock() {
     LobbyNote note = {};
@@ -329,9 +328,8 @@ static void goOnMeeting() {
                    (unsigned)game.netPort);
             fflush(stdout);
         }
-        game.meetStage = MEET_NONE;
         closeLobby();
-        connectToHost();
+        game.meetStage = MEET_MET;  // the session's side connects there (net/receive.cpp)
     }
 }
 
@@ -382,5 +380,5 @@ void runLobby() {
     if (!game.lobbyOpened) return;
     meetOnGamePort();
     if (game.roomCode[0]) keepRoom();
-    if (game.meetStage != MEET_NONE) goOnMeeting();
+    if (meetingUnderWay()) goOnMeeting();
 }

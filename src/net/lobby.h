@@ -11,7 +11,9 @@
 
 #include <cstdint>
 
-enum { MEET_NONE = 0, MEET_KNOCKING = 1, MEET_PUNCHING = 2 };
+// A guest's meeting: knocking, punching, then met (game.netHostName and
+// game.netPort name the way) or failed (game.meetWhy says why).
+enum { MEET_NONE = 0, MEET_KNOCKING = 1, MEET_PUNCHING = 2, MEET_MET = 3, MEET_FAILED = 4 };
 
 // A lobby is set (--lobby, or the lobby file beside the settings).
 bool lobbySet();
@@ -32,7 +34,7 @@ void meetRoom();
 // Once a frame while the lobby is open: what the broker said, the room kept as
 // it is, the meeting carried on.
 void runLobby();
-// The guest's connection attempt waits while a meeting goes on.
+// A meeting knocks or punches: the guest's connection attempt waits.
 bool meetingUnderWay();
 // The room cleared and the broker left; the lobby's line forgotten.
 void closeLobby();

@@ -21,6 +21,15 @@ static const uint32_t SILENCE_LIMIT_MS = 4000;
 
 void receiveNetwork() {
     if (game.netRole == NET_ROLE_NONE || !game.netHost) return;
+    // What a meeting through the lobby came to: the way to the host, or why there is none.
+    if (game.meetStage == MEET_MET) {
+        game.meetStage = MEET_NONE;
+        connectToHost();
+    } else if (game.meetStage == MEET_FAILED) {
+        game.meetStage = MEET_NONE;
+        networkFails(game.meetWhy);
+        return;
+    }
     NetEvent event;
     // A session begun from the menu may end within the loop: its end is gone then.
     while (game.netHost && platform.netService(game.netHost, &event) > 0) {
