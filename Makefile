@@ -11,7 +11,7 @@ SDL12_COMPAT := /usr/lib/$(shell gcc -print-multiarch)/sdl12-compat
 
 PREFIX ?= /usr/local
 
-.PHONY: play test build replays test-plain test-sanitize test-loaded bench screenshots deb install clean
+.PHONY: play test build replays test-plain test-sanitize test-loaded bench screenshots deb install lobby clean
 
 play:
 	bash scripts/setup.sh play
@@ -80,6 +80,12 @@ install:
 	cmake -S . -B $(BUILD) >/dev/null
 	cmake --build $(BUILD) -j $(JOBS) --target tarvo-rink tarvo-icons
 	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The meeting place where friends find each other by a room code, on every address of this machine:
+# mosquitto on port 1883 and coturn's STUN and TURN on port 3478, until Ctrl+C.
+lobby:
+	bash scripts/setup.sh lobby
+	bash scripts/lobby.sh 0.0.0.0
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) build-deb
