@@ -118,15 +118,22 @@ static void pause(int ms) {
     pthread_mutex_unlock(&broker.lock);
 }
 
+// Connects, runs the connection until it is lost or closed, and connects again:
+// a try that fails says why and waits a little before the next.
 static void* talk(void*) {
+    bool lost = false;
     while (!stopping()) {
-        const int result = mosquitto_connect(broker.client, broker.host, broker.port, KEEPALIVE_SECONDS);
-        if (result == MOSQ_ERR_SUCCESS) {
-            mosquitto_loop_forever(broker.client, 100, 1);  // ends once disconnected on purpose
-            break;
+        if (lost) setState(LOBBY_CONNECTING, "the connection was lost");
+        const int result = lost ? mosquitto_reconnect(broker.client)
+                                : mosquitto_connect(broker.client, broker.host, broker.port, KEEPALIVE_SECONDS);
+        if (result != MOSQ_ERR_SUCCESS) {
+            setState(LOBBY_DOWN, result == MOSQ_ERR_ERRNO ? strerror(errno) : mosquitto_strerror(result));
+            pause(RETRY_MS);
+            continue;
         }
-        setState(LOBBY_DOWN, result == MOSQ_ERR_ERRNO ? strerror(errno) : mosquitto_strerror(result));
-        pause(RETRY_MS);
+        while (!stopping() && mosquitto_loop(broker.client, 100, 1) == MOSQ_ERR_SUCCESS) {
+        }
+        lost = true;
     }
     pthread_mutex_lock(&broker.lock);
     broker.ended = true;
@@ -150,7 +157,6 @@ int realLobbyOpen(const char* host, uint16_t port, const char* clientId, const c
     mosquitto_disconnect_callback_set(broker.client, onDisconnect);
     mosquitto_publish_callback_set(broker.client, onPublish);
     mosquitto_message_callback_set(broker.client, onMessage);
-    mosquitto_reconnect_delay_set(broker.client, 1, 4, false);
     snprintf(broker.host, sizeof broker.host, "%s", host);
     broker.port = port;
     broker.stop = broker.ended = broker.stuck = false;

@@ -141,6 +141,7 @@ static bool seatTaken() {
 // The room as it stands, published when its seat or its candidates changed.
 static void keepRoom() {
     if (!game.roomCode[0] || !game.lobbyUp) return;
+    if (game.netConnected) game.seatGivenTo[0] = 0;  // the guest is here: the seat is its connection's now
     gatherCandidates();
     if (!game.netFromMenu && !game.roomSaid) {
         printf("room %s\n", game.roomCode);

@@ -1,15 +1,19 @@
 #!/usr/bin/env bash
-# The meeting place between two homes on the internet (lib/internet.sh): the lobby comes up at 198.51.100.1
-# and a second one on the same address is refused; behind its router, home b reads the retained
-# tarvo/server message (STUN at the lobby, the relay's credentials), and STUN from each home names
-# that home's router; the broker keeps each client to topics ending in its own id (a room written from
-# home a by "victim" stays its own against "intruder", "victim/x" and "+", and no client but the lobby
-# writes tarvo/server) and refuses a message over its size cap while taking one of 511 bytes; a
-# stopped lobby leaves no daemon and no folder behind. Plain build only; needs root, `ip netns`,
-# iptables-legacy, mosquitto, coturn and mosquitto-clients, or it is skipped.
+# Friends meet through the lobby between two homes on the internet (lib/internet.sh), each behind a router
+# that masquerades and lets in only answers. The meeting place: the lobby comes up at 198.51.100.1 and a
+# second one on the same address is refused; home b reads the retained tarvo/server message (STUN at the
+# lobby, the relay's credentials), and STUN from each home names that home's router; the broker keeps
+# each client to topics ending in its own id ("intruder", "victim/x" and "+" cannot write victim's room,
+# no client but the lobby writes tarvo/server) and refuses a message over its size cap. The game: the host
+# in home a makes a room from its menu, the guest in home b finds it in its join list and joins, and the
+# match shows on both; a second guest joins with --join CODE through both routers and moves bat 2 on the
+# host's screen; after the host quits, its room is gone from the guest's list. The lobby stopped leaves no
+# daemon and no folder; the guest's page and one line then say it cannot be reached, and a game by
+# address starts all the same. Plain build only; needs root, `ip netns`, iptables-legacy, mosquitto,
+# coturn and mosquitto-clients, or it is skipped.
 set -u
 source "$(dirname "$0")/lib/game.sh"
-# Plain build only: the lobby is no code of the game's.
+# Plain build only: the sanitizer build's share of the lobby is its logic test and the packet fuzzer.
 BUILD_DIR=$2 sanitizer_build && exit 77
 GAME=$1
 BUILD_DIR=$2
@@ -65,12 +69,117 @@ tarvo/room/roomy $LONGEST" ] || fail "home b's reader saw: $(cut -c 1-80 "$INTER
   fail "the victim's room or tarvo/server was overwritten"
 log "intruder, victim/x and + left victim's room as it was, intruder left tarvo/server; 1100 bytes refused, 511 taken"
 
-# ---- The game meets here ----
+# ---- The game meets here: a room from the menu, found in the list; a room by its code ---------------------
+for side in a b internet; do
+  internet_side "$side"
+  dir=${side}_DIR
+  printf 'music= 0\neffects= 0\nresolution= 0\nmode= 0\n' >"${!dir}/tarvo.ini"
+done
+export SDL_AUDIODRIVER=dummy
+ROW0="90 160 560 190"  # the join page's first row
+AT_ROW0="320 174"
+ROOM_LINE=272 WAITING_LINE=224 INTERNET_LINE=124
 
-# ---- Nothing left ------------------------------------------------------------------------------------------
+# Side $1 starts with the lobby set ($2... more options), its intro skipped, at its main menu.
+starts() {
+  local side=$1
+  shift
+  internet_in "$side" start_game --lobby "$LOBBY" "$@"
+  internet_in "$side" wait_window || fail "home $side's window did not open"
+  internet_in "$side" skip_intro
+}
+# The code of the one room the lobby lists with a code (rooms other clients wrote above have none).
+listed_code() { internet_in b mosquitto_sub -h "$LOBBY" -t 'tarvo/room/+' -W 2 2>/dev/null | sed -n 's/^code //p' | head -n 1; }
+# The host in home a, on its playground page once its guest is here (from its main menu, through two
+# players and host a game, when $1 is "menu"), starts tennis, and the match shows there and on the guest's
+# screen after $2.
+match_on_both() {
+  if [ "$1" = menu ]; then
+    internet_in a menu_click $AT_TWO
+    internet_in a menu_click $AT_HOST
+  fi
+  internet_in a move $AT_NOTHING
+  internet_in a await_change host_playgrounds "$HOST_SHOT" "" 3 "the host's playground page with its guest there"
+  internet_in a menu_click $AT_TENNIS
+  internet_in a await_change host_match "$SHOT" "" 3 "the host's match"
+  HOST_SHOT=$SHOT
+  internet_in b await_change guest_match "$2" "" 3 "the guest's match"
+}
+
+starts a
+internet_in a menu_click $AT_TWO
+internet_in a menu_click $AT_HOST
+internet_in a move $AT_NOTHING
+internet_in a await_text host_room "room code:" $ROOM_LINE
+HOST_SHOT=$SHOT
+CODE=$(listed_code)
+[[ $CODE =~ ^[2-9A-HJKMNP-Z]{6}$ ]] || fail "the lobby lists no room of the host's with a code: '$CODE'"
+starts b
+internet_in b menu_click $AT_TWO
+before=$(internet_in b shot join_before)
+internet_in b menu_click $AT_JOIN
+internet_in b move $AT_NOTHING
+internet_in b await_change guest_list "$before" "$ROW0" 3 "the room's row on the guest's join page"
+internet_in b menu_click $AT_ROW0
+internet_in b await_text guest_waiting "waiting for the host" $WAITING_LINE
+match_on_both page "$SHOT"
+grep -q "seat busy" <<<"$(internet_in b mosquitto_sub -h "$LOBBY" -t 'tarvo/room/+' -W 2 2>/dev/null)" ||
+  fail "the room does not say its seat is taken"
+log "home a hosted room $CODE from its menu; home b found it in its join list and joined; the match shows on both"
+
+# The host ends the match; the guest leaves (by a signal: its host is told at once); a second guest,
+# with --join CODE, plays bat 2 on the host's screen. The host then quits: the room is gone.
+internet_in a focus_game
+internet_in a tap_key Escape
+internet_in a move $AT_NOTHING
+internet_in a await_change host_back "$HOST_SHOT" "" 3 "the host's menu after its Escape"
+HOST_SHOT=$SHOT
+internet_in b stop_game
+internet_in b start_game --lobby "$LOBBY" --join "$(tr A-Z a-z <<<"$CODE")"
+internet_in b wait_window || fail "the second guest's window did not open"
+internet_in b await_text guest_waiting "waiting for the host" $WAITING_LINE
+match_on_both menu "$SHOT"
+internet_in b focus_game
+KEY_DISPLAY=$b_DISPLAY internet_in a bat_to_bound a 2 top "$HOST_SHOT"
+grep -qx "met room $CODE through the routers at $WAN_A:47312" "$b_DIR/stdout" ||
+  fail "the guest said not that it met room $CODE through the routers at $WAN_A:47312: $(cat "$b_DIR/stdout")"
+log "a second guest joined with --join CODE through both routers; its key moved bat 2 on the host's screen"
+internet_in a focus_game
+internet_in a tap_key Escape
+internet_in a move $AT_NOTHING
+internet_in a await_change host_back "$HOST_SHOT" "" 3 "the host's menu after its Escape"
+internet_in a quit_through_menu
+internet_in b stop_game
+starts b
+internet_in b menu_click $AT_TWO
+internet_in b menu_click $AT_JOIN
+internet_in b move $AT_NOTHING
+internet_in b await_text guest_no_room "internet: no open rooms" $INTERNET_LINE
+[ -z "$(listed_code)" ] || fail "the lobby still lists a room after its host quit"
+log "after the host quit, its room is gone from the guest's list and from the lobby"
+
+# The broker stopped: the guest's page and a line say so, and a game by address starts all the same.
 lobby_stop || fail "the lobby ended with status $? on SIGTERM"
-[ -z "$(ip netns pids "$LAN_NS_internet")" ] || fail "programs left in the internet's namespace: $(ip netns pids "$LAN_NS_internet")"
+for pid in $(ip netns pids "$LAN_NS_internet"); do
+  grep -qx -e mosquitto -e turnserver "/proc/$pid/comm" 2>/dev/null && fail "the lobby's $(cat "/proc/$pid/comm") outlived it"
+done
 for pid in $LOBBY_DAEMONS; do kill -0 "$pid" 2>/dev/null && fail "the lobby's daemon $pid outlived it"; done
 [ ! -e "$LOBBY_DIR" ] || fail "the lobby left its folder $LOBBY_DIR"
 log "the stopped lobby left no daemon and no folder"
+internet_in b await_text guest_no_lobby "internet: the lobby cannot be reached" $INTERNET_LINE
+grep -qx "Lobby: cannot reach $LOBBY:1883: Connection refused" "$b_DIR/stderr" ||
+  fail "the guest's line for the broker stopped: $(cat "$b_DIR/stderr")"
+internet_in b stop_game
+internet_in internet start_game --host --lobby "$LOBBY" --no-port-mapping
+internet_in internet wait_window || fail "the host on the internet did not open its window"
+internet_in internet skip_intro
+HOST_SHOT=$(internet_in internet shot internet_menu)
+internet_in b start_game --lobby "$LOBBY" --join "$LOBBY"
+internet_in b wait_window || fail "the guest by address did not open its window"
+internet_in b await_text guest_waiting "waiting for the host" $WAITING_LINE
+log "with the broker stopped, the guest's page and one line say so, and a game by address started"
+
+# ---- Nothing left ------------------------------------------------------------------------------------------
+internet_in b stop_game
+internet_in internet stop_game
 echo "the lobby met both homes through their routers, kept every client to its own topics and short messages, and left nothing behind"

@@ -30,34 +30,6 @@ SAID_JOIN="friends on the internet join $JOIN"
 ROUTER_LINE=100 ADDRESS_LINE=76
 WAITING_LINE=224
 
-# ---- Text on a menu page, read as ink_pattern reads the panel's names ------------------------------------
-
-# Ink of the cells of a line of text $3 cells long centred at height $2 of shot $1, and of one cell
-# more on either side: "1" a cell with ink, "0" none.
-line_ink() { ink_pattern "$1" $(( 306 - 7 * $3 )) $(( $3 + 2 )) $(( 464 - $2 )); }
-
-# What line_ink reads of text $1 in a 640 x 480 window: ink for a letter or digit, none for a space or a
-# stop (too few pixels), either for a colon or a bracket; none on either side, so that a line longer or
-# shorter differs.
-ink_of() { local t=${1//[[:alnum:]]/1}; t=${t//[ .]/0}; echo "^0${t//[^01]/[01]}0\$"; }
-
-# True when shot $1 shows text $2 centred at height $3 [and text $4 centred at height $5].
-shows_text() {
-  [[ $(line_ink "$1" "$3" ${#2}) =~ $(ink_of "$2") ]] || return 1
-  [ -z "${4:-}" ] || [[ $(line_ink "$1" "$5" ${#4}) =~ $(ink_of "$4") ]]
-}
-
-# Takes screenshots named $1 until one shows what shows_text reads ($2 at $3 [, $4 at $5]); fails when
-# none does in time. SHOT holds it.
-await_text() {
-  local deadline
-  deadline=$(deadline_in "$SCREEN_WAIT")
-  until SHOT=$(shot "$1") && shows_text "$SHOT" "${@:2}"; do
-    passed "$deadline" && fail "'$2' never showed (ink $(line_ink "$SHOT" "$3" ${#2}))"
-    sleep 0.1
-  done
-}
-
 # ---- Steps -----------------------------------------------------------------------------------------------
 
 # Waits for the host's standard output to say something; fails unless it is the one line $1.

@@ -15,8 +15,8 @@
 #
 #   internet_up                   the namespaces and links; LOBBY, HOME_A, HOME_B, WAN_A and WAN_B hold
 #                                 the addresses
-#   internet_side a|b|internet    that side's display (SIDE_DISPLAY) in its namespace and a fresh work
-#                                 dir (SIDE_DIR), as lan.sh's lan_side
+#   internet_side a|b|internet    that side's display (<side>_DISPLAY) in its namespace and a fresh work
+#                                 dir (<side>_DIR), as lan.sh's lan_side
 #   internet_in a|b|internet cmd...   a helper of game.sh or play.sh as that side, as lan.sh's lan_in
 #                                 (after internet_side: a game it starts runs in that side's namespace),
 #                                 or any other program run inside that side's namespace (with its
