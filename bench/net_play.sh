@@ -2,7 +2,10 @@
 # Network play measured on two real games, each on its own virtual display: own-bat key-to-pixels for the
 # host and for the guest, corrections, jumps and traffic from both sides' "Network stats:" lines, direct on
 # loopback and through tests/tools/udp_relay.py at 75 +- 15 ms each way with 3 % lost and 3 % doubled;
-# beside the same key-to-pixels figure of a local two-player match. Prints JSON; progress goes to stderr.
+# beside the same key-to-pixels figure of a local two-player match. The "punched" link plays the same match
+# between two homes of the test internet (tests/e2e/lib/internet.sh), met through the lobby by the room
+# code and punched through both routers; without root, `ip netns`, mosquitto or coturn it is skipped and
+# says why. Prints JSON; progress goes to stderr.
 #
 # Usage: bench/net_play.sh <build folder>      (needs an X display: run it under scripts/headless.sh)
 # Knobs (environment): TARVO_NET_PRESSES (20 key presses a bat); TARVO_NET_KEEP=1 keeps the work folder
@@ -72,15 +75,16 @@ read -r guest_DISPLAY second_server <"$display_file" || true
 
 # Starts a game as side $1 (host or guest) on its display, in a fresh folder with
 # a 640 x 480 window, music and effects off, difficulty $DIFFICULTY; the rest goes to the game. Sets
-# <side>_PID, <side>_DIR and <side>_WINDOW.
+# <side>_PID, <side>_DIR and <side>_WINDOW. <side>_LAUNCH, when set, is a command the game is started
+# through (its home's network namespace on the test internet).
 start_side() {
-  local side=$1 dir window= pid
+  local side=$1 dir window= pid launch
   shift
   dir=$(mktemp -d "$work/$side.XXXXXX")
   ln -s "$build/data" "$dir/data"
   printf 'music= 0\neffects= 0\nresolution= 0\nmode= 0\ndifficulty= %s\n' "$DIFFICULTY" >"$dir/tarvo.ini"
-  eval "export DISPLAY=\$${side}_DISPLAY"
-  (cd "$dir" && TARVO_NET_STATS=1 exec "$game" "$@" >"$dir/stdout" 2>"$dir/stderr") &
+  eval "export DISPLAY=\$${side}_DISPLAY launch=\${${side}_LAUNCH:-}"
+  (cd "$dir" && TARVO_NET_STATS=1 exec $launch "$game" "$@" >"$dir/stdout" 2>"$dir/stderr") &
   pid=$!
   for _ in $(seq 1 300); do
     window=$(xdotool search --onlyvisible --name '^Tarvo Rink$' 2>/dev/null | head -n 1 || true)
@@ -146,7 +150,7 @@ probe_side() {
 # or "relay" through the impairing relay. Writes $work/<link>.txt with the probe summaries, both stats
 # lines, each watcher's traffic and the relay's counts.
 measure_link() {
-  local link=$1 port join host_line guest_line host_probe guest_probe watchers=()
+  local link=$1 port join host_line guest_line watchers=()
   port=$(free_port)
   join=127.0.0.1:$port
   start_side host --host --no-port-mapping --port "$port"
@@ -170,25 +174,8 @@ measure_link() {
     done
     sleep 2  # each sent the match and on its holds
   fi
-  say "$link: match on; the host's bat"
-  host_probe=$(probe_side host "$HOST_BAT")
-  say "$link: the guest's bat"
-  guest_probe=$(probe_side guest "$GUEST_BAT")
-  xdotool windowfocus "$host_WINDOW" 2>/dev/null || true
-  xdotool key Escape  # ends the match for both
-  for _ in $(seq 1 100); do
-    grep -q '^Network stats:' "$host_DIR/stderr" && grep -q '^Network stats:' "$guest_DIR/stderr" && break
-    sleep 0.1
-  done
-  host_line=$(grep -m1 '^Network stats:' "$host_DIR/stderr") || fail "$link: no network stats from the host"
-  guest_line=$(grep -m1 '^Network stats:' "$guest_DIR/stderr") || fail "$link: no network stats from the guest"
+  measure_match "$link"
   for pid in "${watchers[@]}"; do kill -INT "$pid" 2>/dev/null || true; done
-  {
-    echo "host_bat $host_probe"
-    echo "guest_bat $guest_probe"
-    echo "host_stats $host_line"
-    echo "guest_stats $guest_line"
-  } >"$work/$link.txt"
   if [ "$link" = watched ]; then
     for n in $(seq 1 $WATCHERS); do
       for _ in $(seq 1 100); do grep -q '^watched:' "$work/watcher.$n" && break; sleep 0.1; done
@@ -203,13 +190,112 @@ measure_link() {
     sed 's/^/relay /' "$work/relay.stats" >>"$work/$link.txt"
     check_relay "$work/relay.stats" "$host_line" "$guest_line"
   fi
+  finish_link "$link"
+  [ "$link" = relay ] && say "$link: $(tr '\n' ';' <"$work/relay.stats")"
+  return 0
+}
+
+# The match on between host and guest: both own bats timed, the match ended from the host, and both
+# sides' "Network stats:" lines read (into host_line and guest_line) and added with the probes'
+# summaries to $work/$1.txt.
+measure_match() {
+  local link=$1 host_probe guest_probe
+  say "$link: match on; the host's bat"
+  host_probe=$(probe_side host "$HOST_BAT")
+  say "$link: the guest's bat"
+  guest_probe=$(probe_side guest "$GUEST_BAT")
+  xdotool windowfocus "$host_WINDOW" 2>/dev/null || true
+  xdotool key Escape  # ends the match for both
+  for _ in $(seq 1 100); do
+    grep -q '^Network stats:' "$host_DIR/stderr" && grep -q '^Network stats:' "$guest_DIR/stderr" && break
+    sleep 0.1
+  done
+  host_line=$(grep -m1 '^Network stats:' "$host_DIR/stderr") || fail "$link: no network stats from the host"
+  guest_line=$(grep -m1 '^Network stats:' "$guest_DIR/stderr") || fail "$link: no network stats from the guest"
+  {
+    echo "host_bat $host_probe"
+    echo "guest_bat $guest_probe"
+    echo "host_stats $host_line"
+    echo "guest_stats $guest_line"
+  } >>"$work/$link.txt"
+}
+
+# Both games of link $1 stopped, and what each side counted said.
+finish_link() {
   stop_pid "$guest_PID"
   stop_pid "$host_PID"
   guest_PID= host_PID=
-  say "$link: host: $(sed -n 's/^host_stats Network stats: //p' "$work/$link.txt")"
-  say "$link: guest: $(sed -n 's/^guest_stats Network stats: //p' "$work/$link.txt")"
-  [ "$link" = relay ] && say "$link: $(tr '\n' ';' <"$work/relay.stats")"
-  return 0
+  say "$1: host: $(sed -n 's/^host_stats Network stats: //p' "$work/$1.txt")"
+  say "$1: guest: $(sed -n 's/^guest_stats Network stats: //p' "$work/$1.txt")"
+}
+
+# Link $1 met through the lobby on the test internet (tests/e2e/lib/internet.sh): the host in home a and
+# the guest in home b, each game on a display of its own inside its home, behind routers of kind $2
+# ("cone", or "symmetric" as internet_symmetric makes them). The guest joins by the host's room code and
+# must say it met the room $3 ("through the routers"). Added to $work/met.list, its figures to
+# $work/$1.txt as measure_link's; without root, `ip netns`, mosquitto or coturn, written as skipped and
+# why. The internet's helpers end the shell they run in, so the link runs in a subshell of its own,
+# which takes the namespaces, the displays and the lobby down as it ends.
+measure_met() {
+  local link=$1 status
+  echo "$link" >>"$work/met.list"
+  printf 'routers %s\npath %s\n' "$2" "$3" >"$work/$link.txt"
+  set +e
+  (set -e; met_link "$@") >"$work/$link.log"
+  status=$?
+  set -e
+  if [ "$status" = 77 ]; then
+    echo "skipped $(sed -n 's/^skipped: //p' "$work/$link.log" | head -n 1)" >>"$work/$link.txt"
+    say "$link: skipped ($(sed -n 's/^skipped //p' "$work/$link.txt"))"
+  elif [ "$status" != 0 ]; then
+    sed "s/^/   $link: /" "$work/$link.log" >&2
+    fail "$link: the match met through the lobby failed"
+  fi
+}
+
+met_link() {
+  local link=$1 routers=$2 path=$3 started=$SECONDS code= met= joining
+  GAME=$game BUILD_DIR=$build
+  source "$here/../tests/e2e/lib/game.sh"
+  source "$here/../tests/e2e/lib/lan.sh"
+  source "$here/../tests/e2e/lib/internet.sh"
+  internet_up
+  if [ "$routers" = symmetric ]; then
+    internet_symmetric a
+    internet_symmetric b
+  fi
+  internet_side a
+  internet_side b
+  host_DISPLAY=$a_DISPLAY guest_DISPLAY=$b_DISPLAY
+  host_LAUNCH="ip netns exec $LAN_NS_a" guest_LAUNCH="ip netns exec $LAN_NS_b"
+  export DISPLAY=$host_DISPLAY
+  lobby_start
+  say "$link: the lobby up at $LOBBY; home a $HOME_A behind $WAN_A, home b $HOME_B behind $WAN_B ($routers)"
+  start_side host --host --lobby "$LOBBY" --no-port-mapping
+  xdotool key Escape  # the menu at once, no intro
+  for _ in $(seq 1 300); do
+    code=$(sed -n 's/^room \([2-9A-Z]\{6\}\)$/\1/p' "$host_DIR/stdout")
+    [ -n "$code" ] && break
+    sleep 0.1
+  done
+  [ -n "$code" ] || fail "$link: the host said no room code in 30 s: $(cat "$host_DIR/stdout" "$host_DIR/stderr")"
+  joining=$EPOCHREALTIME
+  start_side guest --lobby "$LOBBY" --join "$code"
+  for _ in $(seq 1 300); do
+    met=$(grep -m1 '^met room ' "$guest_DIR/stdout" || true)
+    [ -n "$met" ] && break
+    sleep 0.1
+  done
+  [[ $met == "met room $code $path at "* ]] ||
+    fail "$link: the guest said not that it met room $code $path: ${met:-nothing in 30 s} $(cat "$guest_DIR/stderr")"
+  printf 'met %s\nmeet_seconds %s\n' "${met##* at }" \
+    "$(awk -v a="$joining" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.1f", b - a }')" >>"$work/$link.txt"
+  say "$link: room $code met $path at ${met##* at }"
+  sleep 1
+  start_network_match
+  measure_match "$link"
+  finish_link "$link"
+  echo "seconds $((SECONDS - started))" >>"$work/$link.txt"
 }
 
 # The relay must have been in the path: datagrams, drops and doubles each way in
@@ -260,6 +346,7 @@ measure_local beside
 stop_pid "$guest_PID"
 guest_PID=
 measure_link direct
+measure_met punched cone "through the routers"
 measure_link watched
 measure_link relay
 
@@ -309,13 +396,19 @@ def read(name):
             elif kind == "relay":
                 way, _, counts = rest.partition(" ")
                 entry.setdefault("relay", {})[way] = words(counts)
+            elif kind in ("meet_seconds", "seconds"):
+                entry[kind] = float(rest)
+            elif kind in ("routers", "path", "met", "skipped"):
+                entry[kind] = rest
     return entry
 
 
-links = [dict(read("direct"), name="direct", delay_ms=0, jitter_ms=0, loss_percent=0, duplicate_percent=0),
-         dict(read("watched"), name="watched", delay_ms=0, jitter_ms=0, loss_percent=0, duplicate_percent=0),
-         dict(read("relay"), name="relay", delay_ms=delay, jitter_ms=jitter, loss_percent=loss,
-              duplicate_percent=duplicate)]
+# The links met through the lobby, each in the order measured, skipped or not.
+with open(os.path.join(folder, "met.list"), encoding="utf-8") as handle:
+    met = [dict(read(name), name=name) for name in handle.read().split()]
+links = [dict(read("direct"), name="direct", delay_ms=0, jitter_ms=0, loss_percent=0, duplicate_percent=0)] + met + [
+    dict(read("watched"), name="watched", delay_ms=0, jitter_ms=0, loss_percent=0, duplicate_percent=0),
+    dict(read("relay"), name="relay", delay_ms=delay, jitter_ms=jitter, loss_percent=loss, duplicate_percent=duplicate)]
 # How far a held bat moves in a step, in the match's units.
 bat_step = 10 * 0.01 / difficulty
 print(json.dumps({"presses": presses, "bat_step": bat_step, "seconds": seconds, "load_before": load_before, "load_after": load_after,
