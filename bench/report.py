@@ -466,6 +466,8 @@ NET_SIDES = [("host", "host, bat 1 (a, z)", "bat1"), ("guest", "guest, bat 2 (a,
 
 
 def link_title(link):
+    if link.get("routers"):
+        return "%s: home to home, met by room code %s (%s NAT)" % (link["name"], link.get("path", "?"), link["routers"])
     if link.get("watchers"):
         return "direct, loopback, %d watchers" % len(link["watchers"])
     if not link.get("delay_ms"):
@@ -505,11 +507,51 @@ def relay_depths(link, bat_step):
     return sentence + "."
 
 
+def ratio(value, base):
+    return "%.2f" % (value / base) if value is not None and base else "n/a"
+
+
+def met_table(out, links):
+    """The links met through the lobby beside direct on loopback, own bat by own bat, with their ratios."""
+    direct = next((l for l in links if l.get("name") == "direct"), {})
+    met = [l for l in links if l.get("routers") and not l.get("skipped")]
+    if not met:
+        return
+    out.append("The links met through the lobby beside direct on loopback, measured in the same run: each "
+               "ratio is the link's figure over direct's.\n")
+    out.append("| link | side | direct median / p90 | link median / p90 | ratio median | ratio p90 |")
+    out.append("|---|---|---:|---:|---:|---:|")
+    for link in met:
+        for side, title, _ in NET_SIDES:
+            plain, probe = direct.get(side + "_bat") or {}, link.get(side + "_bat") or {}
+            out.append("| %s | %s | %s / %s | %s / %s | %s | %s |" % (
+                link["name"], title, ms(plain, "median_ms"), ms(plain, "p90_ms"), ms(probe, "median_ms"),
+                ms(probe, "p90_ms"), ratio(probe.get("median_ms"), plain.get("median_ms")),
+                ratio(probe.get("p90_ms"), plain.get("p90_ms"))))
+    out.append("")
+
+
+def met_notes(links, notes):
+    """What each link met through the lobby took, or why it was skipped."""
+    for link in (l for l in links if l.get("routers")):
+        if link.get("skipped"):
+            notes.append("**The %s link was skipped**: %s; its rows are left out above." % (link["name"], link["skipped"]))
+            continue
+        notes.append("The %s link met the room %s at %s %s s after the guest started, and took %s s in all with "
+                     "the test internet and the lobby set up and taken down." % (
+                         link["name"], link.get("path", "?"), link.get("met", "?"), figure(link.get("meet_seconds")),
+                         figure(link.get("seconds"), "%d")))
+
+
 def net_tables(out, net, notes):
     """The key-to-pixels table and the stats table of net_play.sh's runs; the relay's counts go to notes."""
+    links = [l for l in net.get("links", []) if not l.get("skipped")]
     out.append("Two real games, each on its own virtual display, 640 x 480 windows, music and effects off "
                "(`bench/net_play.sh`). The guest joins, the host starts a two-player tennis match, and nobody "
-               "serves, so the ball waits on bat 1. The link is direct on loopback, then through "
+               "serves, so the ball waits on bat 1. The link is direct on loopback; then *punched*: the host "
+               "in home a and the guest in home b of the test internet (`tests/e2e/lib/internet.sh`, each "
+               "home behind a router that masquerades and lets in only answers, the lobby between them), the "
+               "guest joining by the host's room code and both punching through their routers; then through "
                "`tests/tools/udp_relay.py`, which delays, jitters, drops and doubles every datagram each way. "
                "The key probe (`tarvo-key-probe`) presses a and z in turn, %d presses of 100 ms, and times each "
                "from the X server taking the key to the bat's pixels changing: on the host's own bat, then on "
@@ -524,7 +566,7 @@ def net_tables(out, net, notes):
         out.append("| local two-player match | %s | %s | %s | %s | %s | | |" % (
             title, ms(local.get(name), "median_ms"), ms(local.get(name), "p90_ms"), ms(local.get(name), "max_ms"),
             figure((local.get(name) or {}).get("misses"), "%d")))
-    for link in net.get("links", []):
+    for link in links:
         for side, title, bat in NET_SIDES:
             probe = link.get(side + "_bat")
             out.append("| %s | %s | %s | %s | %s | %s | %s / %s | %s / %s |" % (
@@ -532,6 +574,7 @@ def net_tables(out, net, notes):
                 figure((probe or {}).get("misses"), "%d"), ms(local.get(bat), "median_ms"),
                 ms(local.get(bat), "p90_ms"), ms(beside.get(bat), "median_ms"), ms(beside.get(bat), "p90_ms")))
     out.append("")
+    met_table(out, links)
 
     out.append("Each side's `Network stats:` line at the end of the match (`TARVO_NET_STATS=1`), the match "
                "lasting through both probes. A correction is a roll-back that moved the ball or the other "
@@ -544,7 +587,7 @@ def net_tables(out, net, notes):
                "| ball jump mean / max | other bat jump mean / max | waits | bytes/s out | bytes/s in |")
     out.append("|---|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
     bat_step = net.get("bat_step")
-    for link in net.get("links", []):
+    for link in links:
         for side, _, _ in NET_SIDES:
             line = link.get(side + "_stats") or {}
             out.append("| %s | %s | %s in %s | %s (%s) | %s | %s | %s / %s | %s / %s | %s | %s | %s |" % (
@@ -561,7 +604,7 @@ def net_tables(out, net, notes):
         watchers = link.get("watchers")
         if watchers:
             rates = [w.get("bytes_per_s", 0) for w in watchers]
-            plain = next((l for l in net.get("links", []) if l.get("name") == "direct"), {})
+            plain = next((l for l in links if l.get("name") == "direct"), {})
             notes.append("With %d stand-in watchers of the match (`tarvo-net-peer watcher`, each saying how far it "
                          "has the holds, as a watching game does), each received %s bytes a second of the game's "
                          "packets (%s in all, mean %s), and the host sent %s bytes a second in all, against %s with "
@@ -581,6 +624,7 @@ def net_tables(out, net, notes):
                     figure(counts["bytes"] / counts["seconds"] if counts.get("seconds") else None, "%.0f"),
                     counts.get("dropped", 0), counts.get("doubled", 0))
                 for way, counts in sorted(relay.items())) + ".")
+    met_notes(net.get("links", []), notes)
     out.append("")
 
 

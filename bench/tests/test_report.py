@@ -137,5 +137,28 @@ class Sections(unittest.TestCase):
         self.assertNotIn("Other work shared the machine", text)
 
 
+class MetLinks(unittest.TestCase):
+    DIRECT = {"name": "direct", "host_bat": {"median_ms": 40.0, "p90_ms": 50.0}, "guest_bat": {"median_ms": 20.0}}
+    PUNCHED = {"name": "punched", "routers": "cone", "path": "through the routers", "met": "198.51.100.11:47312",
+               "meet_seconds": 1.2, "seconds": 37, "host_bat": {"median_ms": 50.0, "p90_ms": 75.0},
+               "guest_bat": {"median_ms": 30.0}}
+
+    def tables(self, *links):
+        out, notes = [], []
+        report.net_tables(out, {"links": list(links)}, notes)
+        return "\n".join(out), " ".join(notes)
+
+    def test_punched_stands_beside_direct_with_its_ratios(self):
+        text, notes = self.tables(self.DIRECT, self.PUNCHED)
+        self.assertIn("| punched | host, bat 1 (a, z) | 40.0 / 50.0 | 50.0 / 75.0 | 1.25 | 1.50 |", text)
+        self.assertIn("| punched | guest, bat 2 (a, z) | 20.0 / n/a | 30.0 / n/a | 1.50 | n/a |", text)
+        self.assertIn("met the room through the routers at 198.51.100.11:47312 1.2 s after", notes)
+
+    def test_a_skipped_link_says_why_and_has_no_rows(self):
+        text, notes = self.tables(self.DIRECT, {"name": "punched", "routers": "cone", "skipped": "network namespaces need root"})
+        self.assertNotIn("| punched", text)
+        self.assertIn("**The punched link was skipped**: network namespaces need root", notes)
+
+
 if __name__ == "__main__":
     unittest.main()
