@@ -24,11 +24,15 @@ for playground in "$AT_TENNIS" "$AT_FUTURISTIC"; do
   menu_click $AT_SINGLE
   menu_click $playground rest $PANEL_ROW
   start=$(shot match)
-  hold_key space "$SERVE_HOLD"
-  xdotool keydown a
-  outcome=$(wait_point "$POINT_WAIT" "$start")
-  xdotool keyup a
-  [ "$outcome" != none ] || fail "no point after the serve"
+  # A serve held while the game stood still between two frames is never seen: served again, as a player would.
+  for serves in 1 2 3; do
+    hold_key space "$SERVE_HOLD"
+    xdotool keydown a
+    outcome=$(wait_point "$POINT_WAIT" "$start")
+    xdotool keyup a
+    [ "$outcome" != none ] && break
+  done
+  [ "$outcome" != none ] || fail "no point after three serves"
   kill -0 "$GAME_PID" 2>/dev/null || fail "the game stopped during a match without sound"
   tap_key Escape
   await_same menu_again "$MENU_SHOT" "" "Escape from the match shows the main menu"
