@@ -3,7 +3,7 @@
 set -euo pipefail
 
 play_packages="cmake make g++ pkg-config libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev
-  freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libfreetype-dev libjpeg-dev libpng-dev libenet-dev libminiupnpc-dev libnatpmp-dev libmosquitto-dev fonts-dejavu-core"
+  freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libfreetype-dev libjpeg-dev libpng-dev libenet-dev libminiupnpc-dev libnatpmp-dev libmosquitto-dev libssl-dev fonts-dejavu-core"
 # The package build: debhelper and the Debian build tools, besides what the game needs.
 deb_packages="$play_packages debhelper dpkg-dev"
 # The package test checks the package as Debian's tools do and runs it at its real paths in a

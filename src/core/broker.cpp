@@ -208,7 +208,8 @@ int realLobbyPublish(const char* topic, const uint8_t* data, size_t length, int 
     pthread_mutex_lock(&broker.lock);
     broker.unsent++;
     pthread_mutex_unlock(&broker.lock);
-    if (mosquitto_publish(broker.client, nullptr, topic, (int)length, data, 1, retain != 0) != MOSQ_ERR_SUCCESS) {
+    const int rc = mosquitto_publish(broker.client, nullptr, topic, (int)length, data, 1, retain != 0);
+    if (rc != MOSQ_ERR_SUCCESS) {
         onPublish(nullptr, nullptr, 0);
         return -1;
     }

@@ -360,6 +360,7 @@ struct GameState : MatchState {
     u32 meetKnockTick = 0;
     i32 meetAnswered = -1;                // guest: the best candidate that answered its probes
     u32 meetAnsweredTick = 0;
+    RelayState relay;                     // guest: its relay, when no punch got through
     u8 meetPath = 0xFF;                   // the way the connection took: CANDIDATE_*, or 0xFF not met through the lobby
 
     // ---- Finding hosts on the local network (net/discovery.h) -----------------

@@ -36,3 +36,28 @@ struct Meeting {
     int32_t candidateCount = 0;
     uint32_t startTick = 0, probeTick = 0;
 };
+
+// A guest's relay on the meeting place's TURN server (net/relay.h): where its
+// allocation stands, the request awaiting its answer, and what it carried.
+enum { RELAY_NONE = 0, RELAY_ASKING = 1, RELAY_PERMITTING = 2, RELAY_AWAITING = 3, RELAY_BINDING = 4, RELAY_READY = 5 };
+struct RelayState {
+    uint8_t stage = RELAY_NONE;
+    int32_t socket = -1;              // its own socket: to the server, and to ENet on this machine
+    uint16_t socketPort = 0;
+    uint16_t enetPort = 0;            // ENet's port on this machine
+    char realm[64] = {};
+    char nonce[128] = {};
+    uint8_t transaction[12] = {};
+    uint16_t asking = 0;              // the method of the request awaiting its answer, 0 none
+    uint8_t signedAsk = 0;            // that request carried the credentials
+    uint32_t askTick = 0;
+    uint8_t tries = 0;
+    uint32_t stageTick = 0;
+    char relayed[16] = {};            // the allocation's address on the server
+    uint16_t relayedPort = 0;
+    char peer[16] = {};               // the host, as the relay sees it
+    uint16_t peerPort = 0;
+    uint32_t lifetime = 0;            // the allocation's, in seconds
+    uint32_t allocatedTick = 0, permittedTick = 0, boundTick = 0;
+    uint32_t bytesToHost = 0, bytesFromHost = 0;  // the game's own bytes it carried
+};

@@ -208,6 +208,15 @@ static int realUdpReceive(int socket, uint8_t* data, size_t room, char* address,
     return length;
 }
 static void realUdpClose(int socket) { enet_socket_destroy(socket); }
+static uint16_t realUdpLocalPort(int socket) {
+    ENetAddress bound;
+    return enet_socket_get_address(socket, &bound) == 0 ? bound.port : 0;
+}
+static int realNetPeerAddress(ENetPeer* peer, char* address, uint16_t* port) {
+    if (enet_address_get_host_ip(&peer->address, address, ADDRESS_TEXT_SIZE) != 0) return 0;
+    *port = peer->address.port;
+    return 1;
+}
 
 // The interfaces that are up, IPv4 only: their broadcast addresses, or their own
 // addresses less the loopback's; each address once.
@@ -288,9 +297,9 @@ constexpr Platform realPlatform = {
     realNetConnect,     realNetService,     realNetSend,          realNetFlush,
     realNetDisconnect,  realNetReset,       realNetQuietFor,      realNetClose,
     realUdpOpen,
-    realUdpSend,        realUdpReceive,     realUdpClose,         realBroadcastAddresses,
+    realUdpSend,        realUdpReceive,     realUdpClose,         realUdpLocalPort,     realBroadcastAddresses,
     realLocalAddresses, realRouterAsk,      realRouterAnswer,     realRouterForget,
-    realNetSetAside,    realNetAside,       realNetSocket,        realNetLocalPort,     realRandomBytes,
+    realNetSetAside,    realNetAside,       realNetSocket,        realNetPeerAddress,   realNetLocalPort,     realRandomBytes,
     realLobbyOpen,      realLobbyState,     realLobbyPeer,        realLobbySubscribe,   realLobbyPublish,
     realLobbyReceive,   realLobbyClose,
     realSetCursor,      realPostRedisplay,  realExitProgram,

@@ -105,6 +105,7 @@ struct Platform {
     // waits; -1 for an error or a datagram longer than the room (it is gone).
     int (*udpReceive)(int socket, uint8_t* data, size_t room, char* address, uint16_t* port);
     void (*udpClose)(int socket);
+    uint16_t (*udpLocalPort)(int socket);  // the port it is bound to
     // The machine's IPv4 broadcast addresses, and its own addresses less the
     // loopback one: how many were written, at most `room`.
     int (*broadcastAddresses)(char (*addresses)[ADDRESS_TEXT_SIZE], int room);
@@ -124,6 +125,8 @@ struct Platform {
     void (*netSetAside)(_ENetHost* host, int (*takes)(const uint8_t* data, size_t length));
     int (*netAside)(_ENetHost* host, uint8_t* data, size_t room, char* address, uint16_t* port);  // as udpReceive
     int (*netSocket)(_ENetHost* host);
+    // The address and port a peer's datagrams come from, as text; 0 when unknown.
+    int (*netPeerAddress)(_ENetPeer* peer, char* address, uint16_t* port);
     uint16_t (*netLocalPort)(_ENetHost* host);  // the port the host's socket is bound to
     void (*randomBytes)(uint8_t* bytes, size_t count);  // the system's strong random source
     // The lobby: an MQTT broker, talked to on a thread of its own, so nothing

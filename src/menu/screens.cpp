@@ -413,6 +413,7 @@ void drawWaitingScreen() {
         snprintf(meeting, sizeof meeting, "meeting %s", game.meetCode);
         drawCentred(240, meeting);
         if (game.meetStage == MEET_PUNCHING) drawCentred(208, "through the routers");
+        if (game.meetStage == MEET_RELAYING) drawCentred(208, "through the relay");
     } else {
         char host[21] = {};
         for (size_t i = 0; i + 1 < sizeof host && game.netHostName[i]; i++) host[i] = game.netHostName[i];

@@ -8,6 +8,7 @@
 #include "core/platform.h"
 #include "match/flow.h"
 #include "net/link.h"
+#include "net/meeting.h"
 #include "net/protocol.h"
 #include "net/steps.h"
 #include "net/watchers.h"
@@ -29,6 +30,14 @@ static void guestArrives(const NetEvent& event) {
     game.netConnected = 1;
     game.netGuestLeft = 0;
     std::strcpy(game.netRemoteName, "player 2");  // until the guest gives its own
+    // A guest met through the lobby comes from one of its candidates: the way it took is said.
+    char address[ADDRESS_TEXT_SIZE];
+    uint16_t port;
+    game.meetPath = platform.netPeerAddress(event.peer, address, &port) ? (u8)metBy(address, port) : 0xFF;
+    if (game.meetPath != 0xFF && !game.netFromMenu) {
+        printf("player 2 met %s at %s:%u\n", pathWords(game.meetPath), address, (unsigned)port);
+        fflush(stdout);
+    }
 }
 
 void guestLeaves() {

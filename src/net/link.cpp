@@ -7,6 +7,7 @@
 #include "core/game_state.h"
 #include "core/platform.h"
 #include "net/lobby.h"
+#include "net/relay.h"
 #include "net/router.h"
 
 void send(int channel, const uint8_t* data, size_t length, bool reliable) {
@@ -18,6 +19,7 @@ void sendTo(_ENetPeer* peer, int channel, const uint8_t* data, size_t length, bo
     platform.netSend(peer, channel, data, length, reliable ? 1 : 0);
     platform.netFlush(game.netHost);
     game.netBytesOut += (u32)length;
+    pumpRelay();  // and through the relay at once, when it carries the connection
 }
 
 void closeNetwork() {
@@ -34,6 +36,8 @@ void closeNetwork() {
     if (told) platform.netFlush(game.netHost);
     forgetRouter();
     closeLobby();
+    releaseRelay();
+    game.meetPath = 0xFF;
 }
 
 void showWaitingScreen() {

@@ -9,6 +9,7 @@
 #include "net/lobby_messages.h"
 #include "net/meeting.h"
 #include "net/protocol.h"
+#include "net/relay.h"
 
 // A guest waits this long for the host's answer to its knock, and for the
 // lobby itself to answer at all.
@@ -267,7 +268,9 @@ void meetRoom() {
     game.meetAnswered = -1;
 }
 
-bool meetingUnderWay() { return game.meetStage == MEET_KNOCKING || game.meetStage == MEET_PUNCHING; }
+bool meetingUnderWay() {
+    return game.meetStage == MEET_KNOCKING || game.meetStage == MEET_PUNCHING || game.meetStage == MEET_RELAYING;
+}
 
 static void knock() {
     LobbyNote note = {};
@@ -288,6 +291,12 @@ static void knock() {
 }
 
 static void answerHeard(const char* host, const LobbyNote& answer) {
+    // Knocked again with the relay's address: the host's new token, its probes on their way.
+    if (game.meetStage == MEET_RELAYING && answer.answer == LOBBY_COME && answer.hasToken &&
+        std::strcmp(game.meetings[0].id, host) == 0) {
+        std::memcpy(game.meetings[0].token, answer.token, MEET_TOKEN_SIZE);
+        return;
+    }
     if (game.meetStage != MEET_KNOCKING || !game.meetKnocked) return;
     if (answer.answer == LOBBY_TAKEN) {
         cannotMeet("its seat is taken");
@@ -322,6 +331,12 @@ static void goOnMeeting() {
     }
     if (game.meetStage == MEET_PUNCHING) {
         const int way = punchOnward();
+        if (way == PUNCH_FAILED && relayPossible()) {
+            // No pair answered: the last way is the meeting place's relay.
+            game.meetStage = MEET_RELAYING;
+            startRelay();
+            return;
+        }
         if (way == PUNCH_FAILED) cannotMeet("no way through the routers");
         if (way != PUNCH_MET) return;
         if (!game.netFromMenu) {
@@ -331,6 +346,20 @@ static void goOnMeeting() {
         }
         closeLobby();
         game.meetStage = MEET_MET;  // the session's side connects there (net/receive.cpp)
+    }
+    if (game.meetStage == MEET_RELAYING) {
+        const char* why = nullptr;
+        const int way = relayOnward(&why);
+        if (way == RELAY_KNOCK) knock();  // the relay's address is a candidate now
+        if (way == RELAY_FAILED) cannotMeet(why);
+        if (way != RELAY_MET) return;
+        if (!game.netFromMenu) {
+            printf("met room %s through the relay at %s:%u\n", game.meetCode, game.relay.relayed,
+                   (unsigned)game.relay.relayedPort);
+            fflush(stdout);
+        }
+        closeLobby();
+        game.meetStage = MEET_MET;
     }
 }
 

@@ -13,7 +13,7 @@
 
 // A guest's meeting: knocking, punching, then met (game.netHostName and
 // game.netPort name the way) or failed (game.meetWhy says why).
-enum { MEET_NONE = 0, MEET_KNOCKING = 1, MEET_PUNCHING = 2, MEET_MET = 3, MEET_FAILED = 4 };
+enum { MEET_NONE = 0, MEET_KNOCKING = 1, MEET_PUNCHING = 2, MEET_MET = 3, MEET_FAILED = 4, MEET_RELAYING = 5 };
 
 // A lobby is set (--lobby, or the lobby file beside the settings).
 bool lobbySet();

@@ -22,7 +22,7 @@ bool readRoomCode(const char* text, char* code) {
 
 // ---- The lobby's messages ---------------------------------------------------------
 
-static const char* const KIND_WORDS[] = {"lan", "mapped", "outside", "relay"};
+static const char* const KIND_WORDS[] = {"lan", "mapped", "outside", "relayed"};
 
 size_t writeLobbyNote(const LobbyNote& note, uint8_t* out, size_t room) {
     char text[LOBBY_MESSAGE_BYTES + 1];

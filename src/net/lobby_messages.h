@@ -30,7 +30,7 @@ struct LobbyNote {
     uint8_t seat;                      // "seat free|busy": 1 free, 2 busy
     uint8_t want;                      // "want play|watch"
     uint8_t answer;                    // "answer come|taken|version"
-    Candidate candidates[CANDIDATES_MAX];  // "lan|mapped|outside|relay A.B.C.D:PORT"
+    Candidate candidates[CANDIDATES_MAX];  // "lan|mapped|outside|relayed A.B.C.D:PORT"
     int candidateCount;
     char stunHost[LOBBY_HOST_SIZE];    // "stun HOST:PORT": "*" the broker's own host
     uint16_t stunPort;

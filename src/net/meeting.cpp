@@ -17,8 +17,8 @@
 static const uint32_t STUN_EVERY_MS = 400;
 static const int STUN_ASKS = 4;
 static const uint32_t PROBE_EVERY_MS = 100;
-// The punch gives up after this long without an answer.
-static const uint32_t PUNCH_MS = 5000;
+// The punch gives up after this long without an answer (and the relay is asked for, when there is one).
+static const uint32_t PUNCH_MS = 3000;
 // After the first answer, a better way may still answer within this long.
 static const uint32_t BETTER_WAIT_MS = 300;
 
@@ -59,6 +59,7 @@ void gatherCandidates() {
     if (game.netRole == NET_ROLE_HOST && game.routerState == ROUTER_MAPPED)
         offer(game.routerExternal, game.routerExternalPort, CANDIDATE_MAPPED);
     if (game.stunAnswered) offer(game.outsideSeen.address, game.outsideSeen.port, CANDIDATE_OUTSIDE);
+    if (game.relay.relayed[0]) offer(game.relay.relayed, game.relay.relayedPort, CANDIDATE_RELAY);
 }
 
 Meeting* beginMeeting(const char* id, uint8_t want, const Candidate* candidates, int count) {
@@ -179,6 +180,13 @@ int punchOnward() {
         }
     }
     return now - meeting.startTick > PUNCH_MS ? PUNCH_FAILED : PUNCH_GOING;
+}
+
+int metBy(const char* address, uint16_t port) {
+    for (const Meeting& meeting : game.meetings)
+        for (int i = 0; meeting.id[0] && i < meeting.candidateCount; i++)
+            if (sameWay(meeting.candidates[i], address, port)) return meeting.candidates[i].kind;
+    return 0xFF;
 }
 
 const char* pathWords(int kind) {

@@ -23,5 +23,7 @@ void meetOnGamePort();
 // and game.netPort then name the way, game.meetPath how it goes), or failed.
 enum { PUNCH_GOING = 0, PUNCH_MET = 1, PUNCH_FAILED = 2 };
 int punchOnward();
+// The kind of candidate of a side being met that `address`:`port` is, or 0xFF for none.
+int metBy(const char* address, uint16_t port);
 // How a path goes, in the words the pages and the lines use.
 const char* pathWords(int kind);

@@ -7,6 +7,7 @@
 #include "net/host.h"
 #include "net/link.h"
 #include "net/lobby.h"
+#include "net/relay.h"
 #include "net/session.h"
 #include "net/watcher.h"
 
@@ -21,6 +22,7 @@ static const uint32_t SILENCE_LIMIT_MS = 4000;
 
 void receiveNetwork() {
     if (game.netRole == NET_ROLE_NONE || !game.netHost) return;
+    pumpRelay();  // what came through the relay reaches ENet now
     // What a meeting through the lobby came to: the way to the host, or why there is none.
     if (game.meetStage == MEET_MET) {
         game.meetStage = MEET_NONE;

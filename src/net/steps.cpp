@@ -24,6 +24,7 @@
 #include "match/flow.h"
 #include "match/keeping.h"
 #include "net/link.h"
+#include "net/meeting.h"
 #include "net/protocol.h"
 
 // Holds go out at most this often (a hundred times a second, once per step).
@@ -153,12 +154,13 @@ static void printStats() {
     fprintf(stderr,
             "Network stats: %u steps in %.1f s; %u roll-backs, deepest %u steps; %u corrections (%.1f a minute), "
             "ball jump mean %.4f max %.4f, other bat jump mean %.4f max %.4f; %u waits; %u bytes out (%.0f/s), "
-            "%u in (%.0f/s); %u taken from the host\n",
+            "%u in (%.0f/s); %u taken from the host%s%s\n",
             (unsigned)game.matchStep, seconds, (unsigned)game.netRollbacks, (unsigned)game.netDeepestRoll,
             (unsigned)game.netCorrections, game.netCorrections / minutes, game.netBallJumpSum / n, game.netBallJumpMax,
             game.netBatJumpSum / n, game.netBatJumpMax, (unsigned)game.netWaits, (unsigned)game.netBytesOut,
             seconds > 0 ? game.netBytesOut / seconds : 0.0, (unsigned)game.netBytesIn,
-            seconds > 0 ? game.netBytesIn / seconds : 0.0, (unsigned)game.netResyncs);
+            seconds > 0 ? game.netBytesIn / seconds : 0.0, (unsigned)game.netResyncs,
+            game.meetPath != 0xFF ? "; met " : "", game.meetPath != 0xFF ? pathWords(game.meetPath) : "");
 }
 
 static void sendLastHolds();

@@ -91,13 +91,11 @@ starts() {
 # The code of the one room the lobby lists with a code (rooms other clients wrote above have none).
 listed_code() { internet_in b mosquitto_sub -h "$LOBBY" -t 'tarvo/room/+' -W 2 2>/dev/null | sed -n 's/^code //p' | head -n 1; }
 # The host in home a, on its playground page once its guest is here (from its main menu, through two
-# players and host a game, when $1 is "menu"), starts tennis, and the match shows there and on the guest's
+# players when $1 is "click", and then host a game when it is "menu"), starts tennis, and the match shows there and on the guest's
 # screen after $2.
 match_on_both() {
-  if [ "$1" = menu ]; then
-    internet_in a menu_click $AT_TWO
-    internet_in a menu_click $AT_HOST
-  fi
+  [ "$1" = page ] || internet_in a menu_click $AT_TWO
+  [ "$1" = menu ] && internet_in a menu_click $AT_HOST
   internet_in a move $AT_NOTHING
   internet_in a await_change host_playgrounds "$HOST_SHOT" "" 3 "the host's playground page with its guest there"
   internet_in a menu_click $AT_TENNIS
@@ -158,14 +156,60 @@ internet_in b await_text guest_no_room "internet: no open rooms" $INTERNET_LINE
 [ -z "$(listed_code)" ] || fail "the lobby still lists a room after its host quit"
 log "after the host quit, its room is gone from the guest's list and from the lobby"
 
+# ---- Through the relay: both routers symmetric, no punch gets through ----------------------------------
+# A --host host (two players plays its guest), on a port of its own so that no mapping of the routers'
+# from before stands; the guest by --join CODE. Then the relay's server stops in the middle of the match.
+internet_symmetric a
+internet_symmetric b
+internet_in b stop_game
+internet_in a start_game --lobby "$LOBBY" --host --port 47400 --no-port-mapping
+internet_in a wait_window || fail "the host's window did not open"
+internet_in a skip_intro
+HOST_SHOT=$(internet_in a shot host_menu)
+for _ in $(seq 1 100); do grep -q '^room ' "$a_DIR/stdout" && break; sleep 0.1; done
+CODE=$(sed -n 's/^room //p' "$a_DIR/stdout")
+[ -n "$CODE" ] || fail "--host said no room: $(cat "$a_DIR/stdout")"
+internet_in b start_game --lobby "$LOBBY" --join "$CODE"
+internet_in b wait_window || fail "the guest's window did not open"
+internet_in b await_text guest_waiting "waiting for the host" $WAITING_LINE
+match_on_both click "$SHOT"
+internet_in b focus_game
+KEY_DISPLAY=$b_DISPLAY internet_in a bat_to_bound a 2 top "$HOST_SHOT"
+grep -qx "met room $CODE through the relay at $LOBBY:[0-9]*" "$b_DIR/stdout" ||
+  fail "the guest said not that it met room $CODE through the relay: $(cat "$b_DIR/stdout")"
+grep -qx "player 2 met through the relay at $LOBBY:[0-9]*" "$a_DIR/stdout" ||
+  fail "the host said not that player 2 met it through the relay: $(cat "$a_DIR/stdout")"
+log "both routers symmetric: the guest met room $CODE through the relay, the match on both, bat 2 moved on the host"
+
+# The relay's server ends in the middle of the match (and the meeting place with it): both sides end the
+# network game with the line a lost connection gives, and both kept replays end on the same points and
+# games, unfinished (each side keeps the steps whose holds it had: the ones in flight may differ).
+for pid in $LOBBY_DAEMONS; do [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = turnserver ] && kill "$pid"; done
+for _ in $(seq 1 300); do
+  grep -qx 'Network: host lost' "$b_DIR/stderr" && grep -qx 'Network: player 2 left' "$a_DIR/stderr" && break
+  sleep 0.1
+done
+grep -qx 'Network: host lost' "$b_DIR/stderr" || fail "the guest never said its host was lost: $(cat "$b_DIR/stderr")"
+grep -qx 'Network: player 2 left' "$a_DIR/stderr" || fail "the host never said player 2 left: $(cat "$a_DIR/stderr")"
+host_end=$(tail -c 8 "$a_DIR/replays/last.replay" | od -An -tx1) || fail "the host kept no replay"
+guest_end=$(tail -c 8 "$b_DIR/replays/last.replay" | od -An -tx1) || fail "the guest kept no replay"
+[ "$host_end" = "$guest_end" ] || fail "the two replays of the match the relay lost end apart: $host_end / $guest_end"
+wait "$LOBBY_PID"
+log "the relay's server stopped mid-match: 'host lost' and 'player 2 left', both replays end alike; the lobby stopped with it"
+
 # The broker stopped: the guest's page and a line say so, and a game by address starts all the same.
-lobby_stop || fail "the lobby ended with status $? on SIGTERM"
 for pid in $(ip netns pids "$LAN_NS_internet"); do
   grep -qx -e mosquitto -e turnserver "/proc/$pid/comm" 2>/dev/null && fail "the lobby's $(cat "/proc/$pid/comm") outlived it"
 done
 for pid in $LOBBY_DAEMONS; do kill -0 "$pid" 2>/dev/null && fail "the lobby's daemon $pid outlived it"; done
 [ ! -e "$LOBBY_DIR" ] || fail "the lobby left its folder $LOBBY_DIR"
 log "the stopped lobby left no daemon and no folder"
+internet_in a stop_game
+internet_in b stop_game
+starts b
+internet_in b menu_click $AT_TWO
+internet_in b menu_click $AT_JOIN
+internet_in b move $AT_NOTHING
 internet_in b await_text guest_no_lobby "internet: the lobby cannot be reached" $INTERNET_LINE
 grep -qx "Lobby: cannot reach $LOBBY:1883: Connection refused" "$b_DIR/stderr" ||
   fail "the guest's line for the broker stopped: $(cat "$b_DIR/stderr")"

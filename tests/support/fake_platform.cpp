@@ -304,6 +304,12 @@ static int fakeUdpReceive(int handle, uint8_t* data, size_t room, char* address,
     *port = datagram.fromPort;
     return (int)datagram.bytes.size();
 }
+static uint16_t fakeUdpLocalPort(int handle) { return udpSocket(handle) ? udpSocket(handle)->port : 0; }
+static int fakeNetPeerAddress(_ENetPeer*, char* address, uint16_t* port) {
+    snprintf(address, ADDRESS_TEXT_SIZE, "127.0.0.1");
+    *port = 1;
+    return 1;
+}
 static void fakeUdpClose(int handle) {
     if (FakeUdpSocket* socket = udpSocket(handle)) socket->open = false;
 }
@@ -456,9 +462,10 @@ void installFakePlatform() {
         fakeNetConnect,       fakeNetService,         fakeNetSend,        fakeNetFlush,
         fakeNetDisconnect,    fakeNetReset,           fakeNetQuietFor,    fakeNetClose,
         fakeUdpOpen,
-        fakeUdpSend,          fakeUdpReceive,         fakeUdpClose,       fakeBroadcastAddresses,
+        fakeUdpSend,          fakeUdpReceive,         fakeUdpClose,       fakeUdpLocalPort,
+        fakeBroadcastAddresses,
         fakeLocalAddresses,   fakeRouterAsk,          fakeRouterAnswer,   fakeRouterForget,
-        fakeNetSetAside,      fakeNetAside,           endSocket,          fakeNetLocalPort,
+        fakeNetSetAside,      fakeNetAside,           endSocket,          fakeNetPeerAddress, fakeNetLocalPort,
         fakeRandomBytes,      fakeLobbyOpen,          fakeLobbyState,     fakeLobbyPeer,
         fakeLobbySubscribe,   fakeLobbyPublish,       fakeLobbyReceive,   fakeLobbyClose,
         fakeSetCursor,        fakePostRedisplay,      fakeExitProgram,
