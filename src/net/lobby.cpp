@@ -325,7 +325,10 @@ static void goOnMeeting() {
             return;
         }
         // The knock carries the outside address when the meeting place's STUN server gives it in time.
-        if (!game.meetKnocked && (game.stunAnswered || now - game.meetStageTick > OUTSIDE_WAIT_MS)) knock();
+        if (!game.meetKnocked && (game.stunAnswered || now - game.meetStageTick > OUTSIDE_WAIT_MS)) {
+            knock();
+            return;  // its tick is later than `now`: the answer is waited for from the next frame on
+        }
         if (game.meetKnocked && now - game.meetKnockTick > KNOCK_WAIT_MS) cannotMeet("no answer");
         return;
     }
