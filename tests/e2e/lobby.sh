@@ -7,9 +7,12 @@
 # no client but the lobby writes tarvo/server) and refuses a message over its size cap. The game: the host
 # in home a makes a room from its menu, the guest in home b finds it in its join list and joins, and the
 # match shows on both; a second guest joins with --join CODE through both routers and moves bat 2 on the
-# host's screen; after the host quits, its room is gone from the guest's list. The lobby stopped leaves no
-# daemon and no folder; the guest's page and one line then say it cannot be reached, and a game by
-# address starts all the same. Plain build only; needs root, `ip netns`, iptables-legacy, mosquitto,
+# host's screen; after the host quits, its room is gone from the guest's list. Through the relay: with
+# both routers symmetric, and with the guest's home behind its provider's symmetric NAT too, the guest
+# meets the room through the relay, the match shows on both, bat 2 moves on the host, and both say the
+# way; the relay's server then stops mid-match: both sides end with a lost connection's line, their
+# replays ending alike. The lobby stopped leaves no daemon and no folder; the guest's page and one line
+# then say it cannot be reached, and a game by address starts all the same. Plain build only; needs root, `ip netns`, iptables-legacy, mosquitto,
 # coturn and mosquitto-clients, or it is skipped.
 set -u
 source "$(dirname "$0")/lib/game.sh"
@@ -156,30 +159,41 @@ internet_in b await_text guest_no_room "internet: no open rooms" $INTERNET_LINE
 [ -z "$(listed_code)" ] || fail "the lobby still lists a room after its host quit"
 log "after the host quit, its room is gone from the guest's list and from the lobby"
 
-# ---- Through the relay: both routers symmetric, no punch gets through ----------------------------------
-# A --host host (two players plays its guest), on a port of its own so that no mapping of the routers'
-# from before stands; the guest by --join CODE. Then the relay's server stops in the middle of the match.
+# ---- Through the relay ------------------------------------------------------------------------------------
+# A --host host in home a (two players plays its guest) on port $1 (one of its own, so that no mapping the
+# routers hold from before stands), the guest in home b by --join CODE: the match shows on both through the
+# relay, the guest's key moves bat 2 on the host's screen, and both say the way ($2 says how home b sits).
+relay_match() {
+  internet_in b stop_game
+  internet_in a stop_game
+  internet_in a start_game --lobby "$LOBBY" --host --port "$1" --no-port-mapping
+  internet_in a wait_window || fail "the host's window did not open"
+  internet_in a skip_intro
+  HOST_SHOT=$(internet_in a shot host_menu)
+  for _ in $(seq 1 100); do grep -q '^room ' "$a_DIR/stdout" && break; sleep 0.1; done
+  CODE=$(sed -n 's/^room //p' "$a_DIR/stdout")
+  [ -n "$CODE" ] || fail "--host said no room: $(cat "$a_DIR/stdout")"
+  internet_in b start_game --lobby "$LOBBY" --join "$CODE"
+  internet_in b wait_window || fail "the guest's window did not open"
+  internet_in b await_text guest_waiting "waiting for the host" $WAITING_LINE
+  match_on_both click "$SHOT"
+  internet_in b focus_game
+  KEY_DISPLAY=$b_DISPLAY internet_in a bat_to_bound a 2 top "$HOST_SHOT"
+  grep -qx "met room $CODE through the relay at $LOBBY:[0-9]*" "$b_DIR/stdout" ||
+    fail "the guest $2 said not that it met room $CODE through the relay: $(cat "$b_DIR/stdout")"
+  grep -qx "player 2 met through the relay at $LOBBY:[0-9]*" "$a_DIR/stdout" ||
+    fail "the host said not that player 2 $2 met it through the relay: $(cat "$a_DIR/stdout")"
+  log "the guest $2 met room $CODE through the relay: the match on both, bat 2 moved on the host"
+}
 internet_symmetric a
 internet_symmetric b
-internet_in b stop_game
-internet_in a start_game --lobby "$LOBBY" --host --port 47400 --no-port-mapping
-internet_in a wait_window || fail "the host's window did not open"
-internet_in a skip_intro
-HOST_SHOT=$(internet_in a shot host_menu)
-for _ in $(seq 1 100); do grep -q '^room ' "$a_DIR/stdout" && break; sleep 0.1; done
-CODE=$(sed -n 's/^room //p' "$a_DIR/stdout")
-[ -n "$CODE" ] || fail "--host said no room: $(cat "$a_DIR/stdout")"
-internet_in b start_game --lobby "$LOBBY" --join "$CODE"
-internet_in b wait_window || fail "the guest's window did not open"
-internet_in b await_text guest_waiting "waiting for the host" $WAITING_LINE
-match_on_both click "$SHOT"
-internet_in b focus_game
-KEY_DISPLAY=$b_DISPLAY internet_in a bat_to_bound a 2 top "$HOST_SHOT"
-grep -qx "met room $CODE through the relay at $LOBBY:[0-9]*" "$b_DIR/stdout" ||
-  fail "the guest said not that it met room $CODE through the relay: $(cat "$b_DIR/stdout")"
-grep -qx "player 2 met through the relay at $LOBBY:[0-9]*" "$a_DIR/stdout" ||
-  fail "the host said not that player 2 met it through the relay: $(cat "$a_DIR/stdout")"
-log "both routers symmetric: the guest met room $CODE through the relay, the match on both, bat 2 moved on the host"
+relay_match 47400 "behind a symmetric router, the host too"
+# Home b behind its provider's NAT too, which gives a new port for each destination, beyond its own
+# cone router; the host behind a cone.
+internet_cone a
+internet_cone b
+internet_carrier b symmetric
+relay_match 47401 "behind its router and a carrier's symmetric NAT"
 
 # The relay's server ends in the middle of the match (and the meeting place with it): both sides end the
 # network game with the line a lost connection gives, and both kept replays end on the same points and

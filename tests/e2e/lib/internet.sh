@@ -23,7 +23,10 @@
 #                                 display when it has one)
 #   internet_router a|b cmd...    a program inside that home's router
 #   internet_symmetric a|b        that home's router maps each new destination to a random port of its
-#                                 own, as a symmetric NAT does (before the games start)
+#                                 own, as a symmetric NAT does (before the games start); internet_cone
+#                                 makes it keep the home's port again
+#   internet_carrier a|b [symmetric]  that home behind its provider's NAT too (a carrier namespace on the
+#                                 home's WAN address, its router on 100.64.N.2 behind it), a cone or symmetric
 #   lobby_start                   scripts/lobby.sh on LOBBY in "internet", in the background; returns
 #                                 once it has said it is up. LOBBY_PID, LOBBY_DIR (its temporary folder),
 #                                 LOBBY_DAEMONS (mosquitto's and coturn's pids), LOBBY_LOG (its stderr)
@@ -108,6 +111,41 @@ internet_symmetric() {
     fail "home $1's router could not be made symmetric"
 }
 
+# Home $1's router as it was: its home's port kept on the way out.
+internet_cone() {
+  internet_router "$1" iptables-legacy -w -t nat -R POSTROUTING 1 -o "tn$INTERNET_N-$1-wan" -j MASQUERADE ||
+    fail "home $1's router could not be made a cone again"
+}
+
+# Home $1 behind its provider's own NAT as well: its router's WAN side moves onto the provider's network
+# (100.64.N.0/24, the router at .2), and a carrier namespace takes the home's place on the internet,
+# masquerading (with $2 "symmetric", to a random port for each new destination) and letting in only
+# answers, as the home's router does.
+internet_carrier() {
+  local side=$1 n=$INTERNET_N wan=WAN_${1^} carrier=tarvo-net$INTERNET_N-$1-cg
+  local router=INTERNET_ROUTER_$side dev=tn$n-$side inner=100.64.$n
+  INTERNET_CARRIER=$carrier
+  ip netns add "$carrier" || fail "cannot create the carrier's namespace"
+  ip -n "$LAN_NS_internet" link set "$dev-net" netns "$carrier" &&
+    internet_link "$carrier" "$dev-net" "$inner.1/24" &&
+    ip -n "${!router}" addr flush dev "$dev-wan" && ip -n "${!router}" addr add "$inner.2/24" dev "$dev-wan" &&
+    ip -n "${!router}" route add default via "$inner.1" &&
+    ip link add "$dev-cg" netns "$carrier" type veth peer name "$dev-cgnet" netns "$LAN_NS_internet" &&
+    ip -n "$LAN_NS_internet" link set "$dev-cgnet" master "tn$n-net" up &&
+    internet_link "$carrier" "$dev-cg" "${!wan}/24" &&
+    ip netns exec "$carrier" sysctl -qw net.ipv4.ip_forward=1 || fail "cannot put home $side behind a carrier"
+  local rule=(-t nat -A POSTROUTING -o "$dev-cg" -j MASQUERADE)
+  [ "${2:-}" = symmetric ] && rule+=(--random-fully)
+  ip netns exec "$carrier" iptables-legacy -w "${rule[@]}" &&
+    ip netns exec "$carrier" iptables-legacy -w -P FORWARD DROP &&
+    ip netns exec "$carrier" iptables-legacy -w -A FORWARD -i "$dev-net" -o "$dev-cg" -j ACCEPT &&
+    ip netns exec "$carrier" iptables-legacy -w -A FORWARD -i "$dev-cg" -m state --state ESTABLISHED,RELATED -j ACCEPT &&
+    ip netns exec "$carrier" iptables-legacy -w -A INPUT -i "$dev-cg" -m state --state ESTABLISHED,RELATED -j ACCEPT &&
+    ip netns exec "$carrier" iptables-legacy -w -A INPUT -i "$dev-cg" -j DROP || fail "the carrier's rules could not be made"
+  local tries
+  for (( tries = 0; tries < 50; tries++ )); do ip -n "$carrier" link show "$dev-cg" | grep -q LOWER_UP && break; sleep 0.1; done
+}
+
 internet_side() { lan_side "$@"; }
 
 internet_in() {
@@ -160,7 +198,8 @@ internet_down() {
     kill -TERM "$LOBBY_PID" 2>/dev/null
     for (( tries = 0; tries < 50; tries++ )); do kill -0 "$LOBBY_PID" 2>/dev/null || break; sleep 0.1; done
   fi
-  lan_namespaces_down ${LAN_NS_a:-} ${LAN_NS_b:-} ${INTERNET_ROUTER_a:-} ${INTERNET_ROUTER_b:-} ${LAN_NS_internet:-}
+  lan_namespaces_down ${LAN_NS_a:-} ${LAN_NS_b:-} ${INTERNET_ROUTER_a:-} ${INTERNET_ROUTER_b:-} ${INTERNET_CARRIER:-} \
+    ${LAN_NS_internet:-}
   rm -rf "${a_DIR:-}" "${b_DIR:-}" "${internet_DIR:-}" "${INTERNET_DIR:-}" "${LOBBY_DIR:-}"
   exit "$status"
 }
