@@ -147,7 +147,7 @@ bool readTurnMessage(const uint8_t* bytes, size_t length, TurnMessage* message) 
         switch (attr) {
         case ATTR_ERROR_CODE:
             ok = size >= 4 && (value[2] & 7) >= 3 && (value[2] & 7) <= 6 && value[3] < 100;
-            read.error = (value[2] & 7) * 100 + value[3];
+            if (ok) read.error = (value[2] & 7) * 100 + value[3];
             break;
         case ATTR_REALM: ok = readText(value, size, read.realm, sizeof read.realm); break;
         case ATTR_NONCE: ok = readText(value, size, read.nonce, sizeof read.nonce); break;

@@ -8,6 +8,7 @@
 #include "core/game_state.h"
 #include "net/discovery.h"
 #include "net/lobby_messages.h"
+#include "net/turn_messages.h"
 #include "net/protocol.h"
 
 static void check(bool ok, const char* what) {
@@ -106,6 +107,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t length) {
     if (length >= STUN_REQUEST_SIZE && readStunAnswer(data, length, data + 8, address, &port)) {
         check(port != 0 && strlen(address) >= 7, "a STUN answer without an address");
         check(meetingDatagram(data, length), "a STUN answer the game's port would not set aside");
+    }
+    // The relay's: what is taken lies within the bytes read.
+    TurnMessage turn;
+    if (readTurnMessage(data, length, &turn)) {
+        check(!turn.data || (turn.data >= data && turn.data + turn.dataLength <= data + length), "DATA beyond the message");
+        check(turn.error == 0 || (turn.error >= 300 && turn.error < 700), "an error code out of range");
+        check(turn.kind <= TURN_ERROR && (turn.kind & ~0x0110) == 0, "a class out of range");
+    }
+    uint16_t channel;
+    const uint8_t* carried;
+    size_t carriedLength;
+    if (readChannelData(data, length, &channel, &carried, &carriedLength)) {
+        check(channel >= TURN_FIRST_CHANNEL && carried + carriedLength <= data + length, "ChannelData beyond the datagram");
+        uint8_t framed[NET_PACKET_MAX + CHANNEL_DATA_HEAD + 4];
+        if (carriedLength <= NET_PACKET_MAX)
+            check(writeChannelData(framed, sizeof framed, channel, carried, carriedLength) >= CHANNEL_DATA_HEAD + carriedLength,
+                  "ChannelData taken does not write back");
     }
     int kind;
     uint8_t token[MEET_TOKEN_SIZE];
