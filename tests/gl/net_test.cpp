@@ -185,6 +185,10 @@ TEST_F(NetPlay, TheHostAsksItsRouterAndSaysWhatFriendsOnTheInternetJoin) {
         EXPECT_EQ(testing::internal::GetCapturedStdout(), c.said);
         EXPECT_STREQ(host.state.routerLines[0], c.lines[0]);
         EXPECT_STREQ(host.state.routerLines[1], c.lines[1]);
+        // Only a port the internet reaches is a candidate for friends met through the lobby.
+        const bool reached = std::strcmp(c.lines[0], "friends on the internet join") == 0;
+        EXPECT_STREQ(host.state.routerExternal, reached ? c.external : "");
+        host.state.routerExternal[0] = 0;
     }
     as(host, closeNetwork);
     EXPECT_EQ(fake::routerForgets, 1);
