@@ -125,11 +125,8 @@ bool hostFromMenu() {
     return true;
 }
 
-bool joinFromMenu(const char* host, uint16_t port, int role) {
-    if (game.netRole != NET_ROLE_NONE || !host[0] || std::strlen(host) >= sizeof game.netHostName) return false;
-    std::strcpy(game.netHostName, host);
-    game.meetCode[0] = 0;
-    game.netPort = port;
+// The menu's join, whichever way the host is named: the waiting screen, then the session.
+static bool joinAs(int role) {
     game.netRole = (u8)role;
     game.netFromMenu = 1;
     game.menuNote[0] = 0;
@@ -139,19 +136,21 @@ bool joinFromMenu(const char* host, uint16_t port, int role) {
     return game.netRole == role;
 }
 
+bool joinFromMenu(const char* host, uint16_t port, int role) {
+    if (game.netRole != NET_ROLE_NONE || !host[0] || std::strlen(host) >= sizeof game.netHostName) return false;
+    std::strcpy(game.netHostName, host);
+    game.meetCode[0] = 0;
+    game.netPort = port;
+    return joinAs(role);
+}
+
 bool joinRoomFromMenu(const char* code, int role) {
     if (game.netRole != NET_ROLE_NONE || std::strlen(code) != ROOM_CODE_LENGTH) return false;
     closeLobby();  // the join page's listing gives way to the meeting's own
     std::strcpy(game.meetCode, code);
     game.netHostName[0] = 0;
     game.netPort = 0;
-    game.netRole = (u8)role;
-    game.netFromMenu = 1;
-    game.menuNote[0] = 0;
-    game.menuActive = 0;
-    platform.setCursor(GLUT_CURSOR_NONE);
-    startNetwork();
-    return game.netRole == role;
+    return joinAs(role);
 }
 
 // Back to where the session began: a host stays on its page, a guest or a
