@@ -57,7 +57,9 @@ internet_up() {
   ip netns add "$LAN_NS_a" && ip netns add "$LAN_NS_b" && ip netns add "$INTERNET_ROUTER_a" &&
     ip netns add "$INTERNET_ROUTER_b" || fail "cannot create the homes' namespaces"
   local inet=$LAN_NS_internet links=""
-  ip -n "$inet" link add "tn$n-net" type bridge || lan_skip "cannot make the internet's bridge"
+  # A bridge of its own address: one taken from its ports would change as internet_carrier swaps a port,
+  # and the routers would send to the lobby's old one until their neighbour entries went stale.
+  ip -n "$inet" link add "tn$n-net" address 02:54:52:00:00:01 type bridge || lan_skip "cannot make the internet's bridge"
   internet_link "$inet" "tn$n-net" "$LOBBY/24" || fail "cannot set up the internet's bridge"
   for side in a b; do
     local home=LAN_NS_$side router=INTERNET_ROUTER_$side address=HOME_${side^} wan=WAN_${side^} dev=tn$n-$side
