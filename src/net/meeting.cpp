@@ -135,7 +135,8 @@ static void datagramArrived(const uint8_t* bytes, size_t length, const char* add
         if (meeting.id[0] && std::memcmp(meeting.token, token, MEET_TOKEN_SIZE) == 0) met = &meeting;
     if (!met || (!host && met != &game.meetings[0])) return;  // a stranger's, or a meeting over
     if (kind == PUNCH_PROBE) sendPunch(address, port, PUNCH_ANSWER, token);
-    if (kind == PUNCH_ANSWER && !host) answered(address, port);
+    // The host's own probe shows a way too: its router lets the answer to it through, whatever port it chose.
+    if (!host) answered(address, port);
 }
 
 void meetOnGamePort() {
