@@ -4,8 +4,10 @@
 # loopback and through tests/tools/udp_relay.py at 75 +- 15 ms each way with 3 % lost and 3 % doubled;
 # beside the same key-to-pixels figure of a local two-player match. The "punched" link plays the same match
 # between two homes of the test internet (tests/e2e/lib/internet.sh), met through the lobby by the room
-# code and punched through both routers; without root, `ip netns`, mosquitto or coturn it is skipped and
-# says why. Prints JSON; progress goes to stderr.
+# code and punched through both routers; the "relayed" link plays it between two symmetric routers, which
+# no punch gets through, so the guest plays through the lobby's TURN relay, the relay's datagrams counted
+# on the lobby's bridge (relay_capture.py). Without root, `ip netns`, mosquitto or coturn those two are
+# skipped and say why. Prints JSON; progress goes to stderr.
 #
 # Usage: bench/net_play.sh <build folder>      (needs an X display: run it under scripts/headless.sh)
 # Knobs (environment): TARVO_NET_PRESSES (20 key presses a bat); TARVO_NET_KEEP=1 keeps the work folder
@@ -232,7 +234,8 @@ finish_link() {
 # Link $1 met through the lobby on the test internet (tests/e2e/lib/internet.sh): the host in home a and
 # the guest in home b, each game on a display of its own inside its home, behind routers of kind $2
 # ("cone", or "symmetric" as internet_symmetric makes them). The guest joins by the host's room code and
-# must say it met the room $3 ("through the routers"). Added to $work/met.list, its figures to
+# must say it met the room $3 ("through the routers"), and the host that player 2 met it so; through the
+# relay the relay's traffic is counted too (start_capture). Added to $work/met.list, its figures to
 # $work/$1.txt as measure_link's; without root, `ip netns`, mosquitto or coturn, written as skipped and
 # why. The internet's helpers end the shell they run in, so the link runs in a subshell of its own,
 # which takes the namespaces, the displays and the lobby down as it ends.
@@ -271,6 +274,7 @@ met_link() {
   export DISPLAY=$host_DISPLAY
   lobby_start
   say "$link: the lobby up at $LOBBY; home a $HOME_A behind $WAN_A, home b $HOME_B behind $WAN_B ($routers)"
+  [ "$path" = "through the relay" ] && start_capture "$link"
   start_side host --host --lobby "$LOBBY" --no-port-mapping
   xdotool key Escape  # the menu at once, no intro
   for _ in $(seq 1 300); do
@@ -293,9 +297,37 @@ met_link() {
   say "$link: room $code met $path at ${met##* at }"
   sleep 1
   start_network_match
+  grep -q "^player 2 met $path at " "$host_DIR/stdout" ||
+    fail "$link: the host said not that player 2 met it $path: $(cat "$host_DIR/stdout")"
   measure_match "$link"
   finish_link "$link"
+  [ -z "$capture_PID" ] || relay_counts "$link"
   echo "seconds $((SECONDS - started))" >>"$work/$link.txt"
+}
+
+# The relay's datagrams counted as they cross the lobby's own bridge (relay_capture.py, in the internet's
+# namespace, where internet_down ends it whatever happens), from before the guest starts.
+capture_PID=
+start_capture() {
+  rm -f "$work/$1.capture" "$work/$1.capture.ready"
+  ip netns exec "$LAN_NS_internet" python3 "$here/relay_capture.py" "tn$INTERNET_N-net" "$LOBBY" "$work/$1.capture" &
+  capture_PID=$!
+  for _ in $(seq 1 100); do [ -e "$work/$1.capture.ready" ] && return; sleep 0.1; done
+  fail "$1: the capture on the lobby's bridge did not start"
+}
+
+# Once the guest has ended, and with it its allocation: the capture's counts added to $work/$1.txt.
+# (coturn 4.6 logs an allocation's own counts, "usage" and "peer usage", only when it runs --verbose,
+# which the lobby's coturn does not.)
+relay_counts() {
+  sleep 0.3  # the release on its way through router b
+  kill -TERM "$capture_PID"
+  wait "$capture_PID" || fail "$1: the capture on the lobby's bridge failed"
+  capture_PID=
+  grep -q '^guest_to_relay .* channel=[1-9]' "$work/$1.capture" ||
+    fail "$1: no ChannelData from the guest on the lobby's bridge: $(cat "$work/$1.capture")"
+  sed 's/^/capture /' "$work/$1.capture" >>"$work/$1.txt"
+  say "$1: $(tr '\n' ';' <"$work/$1.capture")"
 }
 
 # The relay must have been in the path: datagrams, drops and doubles each way in
@@ -347,6 +379,7 @@ stop_pid "$guest_PID"
 guest_PID=
 measure_link direct
 measure_met punched cone "through the routers"
+measure_met relayed symmetric "through the relay"
 measure_link watched
 measure_link relay
 
@@ -393,9 +426,9 @@ def read(name):
                 entry[kind] = stats(rest)
             elif kind == "watcher":
                 entry.setdefault("watchers", []).append(words(rest))
-            elif kind == "relay":
+            elif kind in ("relay", "capture"):
                 way, _, counts = rest.partition(" ")
-                entry.setdefault("relay", {})[way] = words(counts)
+                entry.setdefault(kind, {})[way] = words(counts)
             elif kind in ("meet_seconds", "seconds"):
                 entry[kind] = float(rest)
             elif kind in ("routers", "path", "met", "skipped"):

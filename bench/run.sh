@@ -58,7 +58,7 @@ echo "== Resident memory along a row of matches"
 echo "== Peak resident memory of the real game"
 bash "$here/peak_memory.sh" "$build" "$match_seconds" >"$out/memory.json"
 
-echo "== Network play: two real games, direct, punched between two homes and through an impairing relay"
+echo "== Network play: two real games, direct, punched between two homes, through the lobby's relay and through an impairing relay"
 bash "$here/net_play.sh" "$build" >"$out/net-play.json"
 
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
