@@ -490,7 +490,7 @@ def relay_depths(link, bat_step):
     """The sentence that weighs the two sides' roll-back depths through the relay against its round trip."""
     host, guest = link.get("host_stats") or {}, link.get("guest_stats") or {}
     round_trip = 2 * link.get("delay_ms", 0) / 10.0
-    sentence = "Through the relay the round trip is about %.0f steps of 10 ms; the two sides' deepest roll-backs add " \
+    sentence = "Through the impairing relay the round trip is about %.0f steps of 10 ms; the two sides' deepest roll-backs add " \
                "up to %s steps" % (round_trip, figure((host.get("deepest") or 0) + (guest.get("deepest") or 0), "%d"))
     means = [mean_depth(host, bat_step), mean_depth(guest, bat_step)]
     if None not in means:
@@ -512,23 +512,74 @@ def ratio(value, base):
 
 
 def met_table(out, links):
-    """The links met through the lobby beside direct on loopback, own bat by own bat, with their ratios."""
+    """The links met through the lobby beside direct on loopback, own bat by own bat, with their ratios;
+    each after the first also over the first (the relayed link over the punched one)."""
     direct = next((l for l in links if l.get("name") == "direct"), {})
     met = [l for l in links if l.get("routers") and not l.get("skipped")]
     if not met:
         return
+    first = met[0]
     out.append("The links met through the lobby beside direct on loopback, measured in the same run: each "
-               "ratio is the link's figure over direct's.\n")
-    out.append("| link | side | direct median / p90 | link median / p90 | ratio median | ratio p90 |")
-    out.append("|---|---|---:|---:|---:|---:|")
+               "ratio is the link's figure over direct's, and over the %s link's in the last column.\n" % first["name"])
+    out.append("| link | side | direct median / p90 | link median / p90 | ratio median | ratio p90 "
+               "| over %s: median / p90 |" % first["name"])
+    out.append("|---|---|---:|---:|---:|---:|---:|")
     for link in met:
         for side, title, _ in NET_SIDES:
             plain, probe = direct.get(side + "_bat") or {}, link.get(side + "_bat") or {}
-            out.append("| %s | %s | %s / %s | %s / %s | %s | %s |" % (
+            base = first.get(side + "_bat") or {}
+            over = "" if link is first else "%s / %s" % (
+                ratio(probe.get("median_ms"), base.get("median_ms")), ratio(probe.get("p90_ms"), base.get("p90_ms")))
+            out.append("| %s | %s | %s / %s | %s / %s | %s | %s | %s |" % (
                 link["name"], title, ms(plain, "median_ms"), ms(plain, "p90_ms"), ms(probe, "median_ms"),
                 ms(probe, "p90_ms"), ratio(probe.get("median_ms"), plain.get("median_ms")),
-                ratio(probe.get("p90_ms"), plain.get("p90_ms"))))
+                ratio(probe.get("p90_ms"), plain.get("p90_ms")), over))
     out.append("")
+
+
+# What a TURN Send (or Data) indication puts around a datagram, at the least: its 20 bytes of head, the
+# peer's address (XOR-PEER-ADDRESS, 12 for IPv4) and the DATA attribute's own 4.
+INDICATION_BYTES = 36
+
+
+def per_second(count, entry):
+    span = (entry.get("last") or 0) - (entry.get("first") or 0)
+    return figure(count / span if span > 0 else None, "%.0f")
+
+
+def carried(entry, kind, key="bytes"):
+    return "%d %s, %d bytes over %s s (%s bytes/s)" % (
+        entry.get(kind, 0), "ChannelData" if kind == "channel" else "datagrams", entry.get(key, 0),
+        figure((entry.get("last") or 0) - (entry.get("first") or 0)), per_second(entry.get(key, 0), entry))
+
+
+def framing(entry):
+    """What ChannelData adds to the game's datagrams it carries one way, beside a Send or Data indication."""
+    channel, payload = entry.get("channel", 0), entry.get("payload", 0)
+    if not channel or not payload:
+        return ""
+    return (" The game's datagrams inside (ENet's, its headers included) came to %.1f bytes on average; "
+            "ChannelData's 4 bytes of head and %.2f bytes of padding to four a datagram add %s to them, where a "
+            "Send or Data indication would add at least %d a datagram, %s." % (
+                payload / float(channel), entry.get("padding", 0) / float(channel),
+                percent((entry.get("channel_bytes", 0) - payload) / float(payload)), INDICATION_BYTES,
+                percent(INDICATION_BYTES * channel / float(payload))))
+
+
+def relay_traffic(link):
+    """What the relay carried each way, counted on the lobby's bridge, and what its framing adds."""
+    ways = link["capture"]
+    up, down = ways.get("guest_to_relay", {}), ways.get("relay_to_guest", {})
+    return ("Through the lobby's relay on the %s link, counted on the lobby's bridge (`bench/relay_capture.py`; UDP "
+            "payloads, each way over the time from its first datagram of the game to its last). Guest to host: the "
+            "relay took %s from the guest and sent the host %s.%s Host to guest: it took %s from the host and sent "
+            "the guest %s.%s The guest's relay socket also sent %d STUN messages (%d bytes) and had %d back (%d "
+            "bytes): the allocation, the permission, the channel, the host's datagrams before the channel was "
+            "bound, the release." % (
+                link["name"], carried(up, "channel", "channel_bytes"), carried(ways.get("relay_to_host", {}), "datagrams"),
+                framing(up), carried(ways.get("host_to_relay", {}), "datagrams"),
+                carried(down, "channel", "channel_bytes"), framing(down), up.get("stun", 0), up.get("stun_bytes", 0),
+                down.get("stun", 0), down.get("stun_bytes", 0)))
 
 
 def met_notes(links, notes):
@@ -551,8 +602,9 @@ def net_tables(out, net, notes):
                "serves, so the ball waits on bat 1. The link is direct on loopback; then *punched*: the host "
                "in home a and the guest in home b of the test internet (`tests/e2e/lib/internet.sh`, each "
                "home behind a router that masquerades and lets in only answers, the lobby between them), the "
-               "guest joining by the host's room code and both punching through their routers; then through "
-               "`tests/tools/udp_relay.py`, which delays, jitters, drops and doubles every datagram each way. "
+               "guest joining by the host's room code and both punching through their routers; then *relayed*: "
+               "the same between two symmetric routers, which no punch gets through, so the guest plays through "
+               "the lobby's TURN relay (coturn); then through `tests/tools/udp_relay.py`, which delays, jitters, drops and doubles every datagram each way. "
                "The key probe (`tarvo-key-probe`) presses a and z in turn, %d presses of 100 ms, and times each "
                "from the X server taking the key to the bat's pixels changing: on the host's own bat, then on "
                "the guest's own bat on the guest's screen. The floor is the same probe on a local two-player "
@@ -613,10 +665,12 @@ def net_tables(out, net, notes):
                              figure(sum(rates) / len(rates), "%.0f"),
                              figure((link.get("host_stats") or {}).get("bytes_out_per_s"), "%.0f"),
                              figure((plain.get("host_stats") or {}).get("bytes_out_per_s"), "%.0f")))
+        if link.get("capture"):
+            notes.append(relay_traffic(link))
         relay = link.get("relay")
         if relay:
             notes.append(relay_depths(link, bat_step))
-            notes.append("Through the relay, over its %s s (the guest joining, the wait and the match), counted "
+            notes.append("Through the impairing relay, over its %s s (the guest joining, the wait and the match), counted "
                          "as UDP payloads with ENet's headers, acknowledgements and pings: " % figure(
                              relay.get("to_host", {}).get("seconds")) + "; ".join(
                 "%s %d datagrams, %d bytes (%s/s), %d dropped, %d doubled" % (

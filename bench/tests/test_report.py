@@ -143,6 +143,12 @@ class MetLinks(unittest.TestCase):
                "meet_seconds": 1.2, "seconds": 37, "host_bat": {"median_ms": 50.0, "p90_ms": 75.0},
                "guest_bat": {"median_ms": 30.0}}
 
+    RELAYED = {"name": "relayed", "routers": "symmetric", "path": "through the relay", "met": "198.51.100.1:49277",
+               "host_bat": {"median_ms": 60.0, "p90_ms": 90.0}, "guest_bat": {"median_ms": 45.0},
+               "capture": {"guest_to_relay": {"channel": 100, "channel_bytes": 3700, "payload": 3300, "padding": 0,
+                                              "stun": 5, "stun_bytes": 476, "first": 1.0, "last": 11.0},
+                           "relay_to_host": {"datagrams": 100, "bytes": 3300, "first": 1.0, "last": 11.0}}}
+
     def tables(self, *links):
         out, notes = [], []
         report.net_tables(out, {"links": list(links)}, notes)
@@ -150,9 +156,19 @@ class MetLinks(unittest.TestCase):
 
     def test_punched_stands_beside_direct_with_its_ratios(self):
         text, notes = self.tables(self.DIRECT, self.PUNCHED)
-        self.assertIn("| punched | host, bat 1 (a, z) | 40.0 / 50.0 | 50.0 / 75.0 | 1.25 | 1.50 |", text)
-        self.assertIn("| punched | guest, bat 2 (a, z) | 20.0 / n/a | 30.0 / n/a | 1.50 | n/a |", text)
+        self.assertIn("| punched | host, bat 1 (a, z) | 40.0 / 50.0 | 50.0 / 75.0 | 1.25 | 1.50 |  |", text)
+        self.assertIn("| punched | guest, bat 2 (a, z) | 20.0 / n/a | 30.0 / n/a | 1.50 | n/a |  |", text)
         self.assertIn("met the room through the routers at 198.51.100.11:47312 1.2 s after", notes)
+
+    def test_relayed_stands_over_direct_and_over_punched_and_says_what_the_relay_carried(self):
+        text, notes = self.tables(self.DIRECT, self.PUNCHED, self.RELAYED)
+        self.assertIn("| relayed | host, bat 1 (a, z) | 40.0 / 50.0 | 60.0 / 90.0 | 1.50 | 1.80 | 1.20 / 1.20 |", text)
+        # 3700 bytes of ChannelData in 10 s from the guest, 3300 of them the game's: 4 bytes a datagram, 12.1 %.
+        self.assertIn("took 100 ChannelData, 3700 bytes over 10.0 s (370 bytes/s) from the guest and sent the host "
+                      "100 datagrams, 3300 bytes over 10.0 s (330 bytes/s)", notes)
+        self.assertIn("33.0 bytes on average; ChannelData's 4 bytes of head and 0.00 bytes of padding to four a "
+                      "datagram add 12.1 %", notes)
+        self.assertIn("at least 36 a datagram, 109.1 %", notes)
 
     def test_a_skipped_link_says_why_and_has_no_rows(self):
         text, notes = self.tables(self.DIRECT, {"name": "punched", "routers": "cone", "skipped": "network namespaces need root"})
