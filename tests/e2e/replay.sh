@@ -50,6 +50,9 @@ menu_click $AT_SINGLE
 menu_click $AT_TENNIS
 watch_panels played $((POINTS + 1)) $((60 * SLOW)) serve "$(shot match)"
 [ "$PANELS" -gt "$POINTS" ] || fail "only $((PANELS - 1)) points in $((60 * SLOW)) s"
+# The last point stays in sight for three more looks before the match is left: the replay, looked at
+# as often, then shows it for as long (left at once, it could end between two looks).
+for look in 1 2 3; do sleep 0.1; shot played-held >/dev/null; done
 tap_key Escape
 await_same menu_again "$MENU_SHOT" "" "Escape from the match shows the main menu"
 quit_through_menu
